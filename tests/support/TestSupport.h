@@ -1,0 +1,80 @@
+#pragma once
+// Helpers shared by the test programs: a message pump, a temporary folder and
+// a machine that answers the module's questions on virtual time.
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "comlib/Machine.h"
+
+namespace testing_support {
+
+// Dispatches the thread's messages for about ms milliseconds.
+void PumpMessages(DWORD ms = 50);
+// Dispatches until done() or the limit passes; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD limitMs = 5000);
+
+// A folder under the temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::wstring& path() const { return path_; }
+  // path + L"\\" + relative
+  std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+  // Makes every folder of the relative path.
+  std::wstring MakeDir(const std::wstring& relative) const;
+  // Writes UTF-8 text to the relative path, making its folders.
+  std::wstring WriteFile(const std::wstring& relative, const std::string& utf8) const;
+
+ private:
+  std::wstring path_;
+};
+
+bool RemoveTree(const std::wstring& path);
+std::string ReadFileUtf8(const std::wstring& path);
+bool FileExists(const std::wstring& path);
+
+// Answers the module's questions without a person, on a virtual clock.
+// Message boxes are recorded and answered from a queue (IDOK when empty);
+// timed waits without a handle advance the clock at once; waits for a
+// handle dispatch real messages until the handle is set.
+class FakeMachine : public comlib::Machine {
+ public:
+  struct Box {
+    HWND owner;
+    std::wstring text;
+    std::wstring caption;
+    UINT type;
+  };
+
+  FakeMachine();
+  ~FakeMachine() override;  // puts the real machine back
+
+  std::vector<Box> boxes;
+  std::deque<int> boxAnswers;
+  std::deque<std::wstring> folders;  // answers of the folder browser; empty: cancelled
+  std::wstring computerName = L"WS7";
+  // Decides the popup menu's command; null: nothing chosen.
+  std::function<UINT(HMENU menu)> menuChoice;
+  DWORD clock = 1000;  // virtual milliseconds
+  DWORD pausedMs = 0;  // sum of the timed waits that ran on virtual time
+  // Longest real time a wait for a handle may take before it counts as hung.
+  DWORD hangLimitMs = 20000;
+  bool hung = false;
+
+  int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption,
+                     UINT type) override;
+  bool BrowseForFolder(const wchar_t* title, std::wstring* path) override;
+  UINT TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) override;
+  DWORD MsgWait(DWORD count, const HANDLE* handles, DWORD timeoutMs) override;
+  DWORD TickCount() override;
+  std::wstring ComputerName() override;
+};
+
+}  // namespace testing_support
