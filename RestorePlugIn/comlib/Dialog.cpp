@@ -1,0 +1,84 @@
+#include "Dialog.h"
+
+#include "Module.h"
+
+namespace comlib {
+
+Dialog::~Dialog() {
+  // The derived part is gone: its handlers must not see the last messages.
+  if (hwnd_ && !modal_) {
+    ::SetWindowLongPtrW(hwnd_, DWLP_USER, 0);
+    ::DestroyWindow(hwnd_);
+  }
+}
+
+INT_PTR Dialog::RunModal(HWND parent, UINT templateId) noexcept {
+  modal_ = true;
+  const INT_PTR result = ::DialogBoxParamW(Module::Instance(), MAKEINTRESOURCEW(templateId), parent,
+                                           &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+  modal_ = false;
+  hwnd_ = nullptr;
+  return result;
+}
+
+HWND Dialog::Create(HWND parent, UINT templateId) noexcept {
+  Destroy();
+  modal_ = false;
+  return ::CreateDialogParamW(Module::Instance(), MAKEINTRESOURCEW(templateId), parent,
+                              &Dialog::Procedure, reinterpret_cast<LPARAM>(this));
+}
+
+void Dialog::Destroy() noexcept {
+  if (hwnd_ && !modal_) {
+    HWND window = hwnd_;
+    ::DestroyWindow(window);
+    hwnd_ = nullptr;
+  }
+}
+
+void Dialog::SetMessageResult(LRESULT value) noexcept {
+  ::SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, value);
+}
+
+INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  Dialog* self = nullptr;
+  if (message == WM_INITDIALOG) {
+    self = reinterpret_cast<Dialog*>(lParam);
+    self->hwnd_ = hwnd;
+    ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
+  } else {
+    self = reinterpret_cast<Dialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
+  }
+  if (!self) return FALSE;
+  INT_PTR result = TRUE;
+  bool handled = false;
+  try {
+    handled = self->OnMessage(message, wParam, lParam, &result);
+  } catch (...) {
+    handled = false;  // nothing escapes into the window manager
+  }
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+    if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
+  }
+  return handled ? result : FALSE;
+}
+
+std::wstring ResourceString(UINT id) {
+  const wchar_t* text = nullptr;
+  // With a zero buffer size the call points into the resource itself.
+  const int length = ::LoadStringW(Module::Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
+  if (length <= 0 || !text) return std::wstring();
+  return std::wstring(text, static_cast<size_t>(length));
+}
+
+std::wstring WindowText(HWND window) {
+  const int length = ::GetWindowTextLengthW(window);
+  if (length <= 0) return std::wstring();
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  const int copied = ::GetWindowTextW(window, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+}  // namespace comlib
