@@ -90,7 +90,8 @@ void CZelFormHandler::Measure(const RECT& dialog, const ControlRects& controls) 
     const RECT* control = Find(controls, row.controlId);
     if (!control) continue;
     if (row.offsetKind == kOffsetMeasured) {
-      const RECT* reference = UsesReference(row.anchorMode) ? Find(controls, row.referenceId) : nullptr;
+      const RECT* reference =
+          UsesReference(row.anchorMode) ? Find(controls, row.referenceId) : nullptr;
       const std::optional<int> anchor = AnchorCoordinate(row, dialog, reference, divisor_);
       if (!anchor) continue;
       row.offset = Saturate(int64_t{EdgeOf(*control, row.edge)} - *anchor);

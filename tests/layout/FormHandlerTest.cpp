@@ -151,11 +151,9 @@ TEST(FormHandler, RightEdgeToSameSideWidensLeftEdgeToOppositeSideMoves) {
   const RECT before = Rc(0, 0, 400, 300), after = Rc(0, 0, 500, 300);
   const ControlRects controls = {{10, Rc(100, 50, 200, 80)}};
 
-  EXPECT_EQ(MeasureThenArrange({Row(10, kEdgeRight, kAnchorDialogSameSide)}, before, after, controls)
-                .at(10),
-            Rc(100, 50, 300, 80));
-  EXPECT_EQ(MeasureThenArrange({Row(10, kEdgeRight, kAnchorDialogSameSide),
-                                Row(10, kEdgeLeft, kAnchorDialogOppositeSide)},
+  const LayoutRow widen = Row(10, kEdgeRight, kAnchorDialogSameSide);
+  EXPECT_EQ(MeasureThenArrange({widen}, before, after, controls).at(10), Rc(100, 50, 300, 80));
+  EXPECT_EQ(MeasureThenArrange({widen, Row(10, kEdgeLeft, kAnchorDialogOppositeSide)},
                                before, after, controls)
                 .at(10),
             Rc(200, 50, 300, 80));
@@ -181,7 +179,8 @@ TEST(FormHandler, MissingControlOrReferenceIsSkippedByBothOperations) {
   CZelFormHandler handler(static_cast<int>(rows.size()), rows.data(), 100);
   handler.Measure(Rc(0, 0, 400, 300), controls);
   EXPECT_TRUE(handler.initialised());
-  for (int i = 0; i < handler.rowCount(); ++i) EXPECT_EQ(handler.row(i).offset, rows[i].offset) << i;
+  for (int i = 0; i < handler.rowCount(); ++i)
+    EXPECT_EQ(handler.row(i).offset, rows[i].offset) << "row " << i;
 
   const ControlRects placed = handler.Arrange(Rc(0, 0, 900, 900), controls);
   EXPECT_EQ(placed.count(99), 0u);
