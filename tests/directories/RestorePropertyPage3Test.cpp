@@ -161,6 +161,68 @@ std::vector<std::string> Paths(const std::wstring& p, const std::wstring& s,
   return {Narrow(p), Narrow(s), Narrow(s2), Narrow(w)};
 }
 
+TEST_F(Page3, TheTemplateLaysOutItsControlsInOrder) {
+  ASSERT_NO_FATAL_FAILURE(Open());
+  struct Control {
+    int id;
+    const wchar_t* className;
+    const wchar_t* text;
+    RECT units;  // x, y, width, height
+    bool tabStop;
+  } controls[] = {
+      {IDC_PATHS_GROUP, L"Button", L"System paths", {4, 2, 316, 90}, false},
+      {IDC_SERVER_DATA, L"Edit", L"", {83, 12, 234, 16}, true},
+      {IDC_PROJECT_DATA, L"Edit", L"", {83, 52, 234, 16}, true},
+      {IDC_WORKPLACE_DATA, L"Edit", L"", {83, 73, 234, 16}, true},
+      {-1, L"Static", L"Server data:", {7, 16, 63, 8}, false},
+      {-1, L"Static", L"Workplace data:", {7, 76, 76, 8}, false},
+      {-1, L"Static", L"Project data:", {7, 56, 57, 8}, false},
+      {IDC_IDENTITY_GROUP, L"Button", L"System identity", {3, 93, 316, 67}, false},
+      {IDC_SAME_SYSTEM_ID, L"Button", L"Use the same system id", {7, 105, 91, 10}, false},
+      {IDC_NEW_SYSTEM_ID, L"Button", L"Generate a new system id", {7, 123, 99, 10}, false},
+      {IDC_SYSTEM_NAME, L"Edit", L"", {83, 139, 234, 15}, true},
+      {IDC_SYSTEM_NAME_LABEL, L"Static", L"Enter system name:", {7, 141, 76, 8}, false},
+      {IDC_SERVER_DATA2, L"Edit", L"", {83, 33, 234, 16}, true},
+      {-1, L"Static", L"Server data2:", {7, 36, 63, 8}, false},
+  };
+  EXPECT_EQ(WS_CHILD, ::GetWindowLongW(window_, GWL_STYLE) & (WS_CHILD | WS_POPUP | WS_CAPTION));
+
+  HWND child = ::GetWindow(window_, GW_CHILD);
+  for (const Control& c : controls) {
+    SCOPED_TRACE(Narrow(std::wstring(c.text)) + " " + std::to_string(c.id));
+    ASSERT_NE(nullptr, child);
+    EXPECT_EQ(LOWORD(c.id), LOWORD(::GetDlgCtrlID(child)));  // -1 is 0xFFFF in the template
+    wchar_t className[32] = {};
+    ::GetClassNameW(child, className, 32);
+    EXPECT_EQ(0, ::lstrcmpiW(c.className, className)) << Narrow(std::wstring(className));
+    EXPECT_EQ(Narrow(std::wstring(c.text)), Narrow(comlib::WindowText(child)));
+    // Position and size convert separately, as the dialog manager does.
+    RECT expected = c.units;
+    ::MapDialogRect(window_, &expected);
+    RECT actual;
+    ::GetWindowRect(child, &actual);
+    ::MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&actual), 2);
+    EXPECT_EQ(expected.left, actual.left);
+    EXPECT_EQ(expected.top, actual.top);
+    EXPECT_EQ(expected.right, actual.right - actual.left);
+    EXPECT_EQ(expected.bottom, actual.bottom - actual.top);
+    const LONG style = ::GetWindowLongW(child, GWL_STYLE);
+    // A checked radio button becomes a tab stop by itself.
+    if (c.id != IDC_SAME_SYSTEM_ID) {
+      EXPECT_EQ(c.tabStop, (style & WS_TABSTOP) != 0);
+    }
+    if (c.tabStop) {
+      // The dialog manager draws an edit's border as a sunken edge.
+      EXPECT_TRUE((style & WS_BORDER) ||
+                  (::GetWindowLongW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
+      EXPECT_NE(0, style & ES_AUTOHSCROLL);
+      EXPECT_EQ(c.id == IDC_SYSTEM_NAME, (style & ES_READONLY) != 0);
+    }
+    child = ::GetWindow(child, GW_HWNDNEXT);
+  }
+  EXPECT_EQ(nullptr, child);
+}
+
 TEST_F(Page3, ActivateProposesTheFirstFreeNumberedDirectories) {
   // P, P1 and a part of P2 exist.
   temp_.MakeDir(L"Sys\\Server");
@@ -348,8 +410,10 @@ TEST_F(Page3, AnswersTheHostsQuestions) {
   EXPECT_EQ("System Directories Selection", Narrow(std::wstring(info.pszTitle)));
   EXPECT_EQ("Help File Name", Narrow(std::wstring(info.pszHelpFile)));
   EXPECT_EQ("Your Help String", Narrow(std::wstring(info.pszDocString)));
-  EXPECT_GT(info.size.cx, 324);  // dialog units scaled to pixels
-  EXPECT_GT(info.size.cy, 204);
+  RECT units = {0, 0, 324, 204};
+  ::MapDialogRect(window_, &units);
+  EXPECT_EQ(units.right, info.size.cx);
+  EXPECT_EQ(units.bottom, info.size.cy);
   ::CoTaskMemFree(info.pszTitle);
   ::CoTaskMemFree(info.pszHelpFile);
   ::CoTaskMemFree(info.pszDocString);
