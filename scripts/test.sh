@@ -3,19 +3,27 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
+source scripts/wine-env.sh
+# The Wine server and services must start on the virtual display, or their
+# desktop cannot create top-level windows: the run re-enters itself under it.
+if [ "${1:-}" = "--on-display" ]; then
+  shift
+  wine_prefix_setup "$root/build/win64"
+  # One server and one set of Wine services for the whole run (a cold start
+  # costs 0.4 s), started away from ctest's output pipes, which they would
+  # otherwise hold open.
+  wine_server -p >/dev/null 2>&1 </dev/null
+  scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 </dev/null || true
+  status=0
+  ctest --preset win64 "$@" || status=$?
+  wine_server -k 2>/dev/null || true
+  exit $status
+fi
 scripts/bootstrap.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
-source scripts/wine-env.sh
-wine_prefix_setup "$root/build/win64"
-# One server and one set of Wine services for the whole run (a cold start
-# costs 0.4 s), started away from ctest's output pipes, which they would
-# otherwise hold open.
-wine_server -p >/dev/null 2>&1 </dev/null
-scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 </dev/null || true
-status=0
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset win64 "$@" || status=$?
-wine_server -k 2>/dev/null || true
-exit $status
+# A server left from an earlier run may sit on a display that is gone.
+WINEPREFIX="$root/build/win64/wineprefix" wine_server -k 2>/dev/null || true
+exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --on-display "$@"
