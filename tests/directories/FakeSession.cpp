@@ -101,10 +101,10 @@ STDMETHODIMP FakeSession::GetRestoreNodeNames(ULONG* count, BSTR** names, ULONG*
   return Enter("GetRestoreNodeNames");
 }
 
-STDMETHODIMP FakeSession::GetRestoreInfo(BSTR* name, BSTR* description, BSTR* server,
-                                         BSTR* server2, BSTR* system, BSTR* workplace,
-                                         BSTR* bname, BSTR* bpath) noexcept {
-  Put(name, systemName);
+void FakeSession::PutInfo(const comlib::Bstr& nameValue, BSTR* name, BSTR* description,
+                          BSTR* server, BSTR* server2, BSTR* system, BSTR* workplace, BSTR* bname,
+                          BSTR* bpath) const {
+  Put(name, nameValue);
   Put(description, systemDescription);
   Put(server, serverDataPath);
   Put(server2, serverData2Path);
@@ -112,6 +112,12 @@ STDMETHODIMP FakeSession::GetRestoreInfo(BSTR* name, BSTR* description, BSTR* se
   Put(workplace, workplaceDataPath);
   Put(bname, backupName);
   Put(bpath, backupPath);
+}
+
+STDMETHODIMP FakeSession::GetRestoreInfo(BSTR* name, BSTR* description, BSTR* server,
+                                         BSTR* server2, BSTR* system, BSTR* workplace,
+                                         BSTR* bname, BSTR* bpath) noexcept {
+  PutInfo(systemName, name, description, server, server2, system, workplace, bname, bpath);
   return Enter("GetRestoreInfo");
 }
 
@@ -129,14 +135,7 @@ STDMETHODIMP FakeSession::GetAddedMappedNodes(ULONG* count, BSTR** oldNames, ULO
 STDMETHODIMP FakeSession::GetNewRestoreInfo(BSTR* name, BSTR* description, BSTR* server,
                                             BSTR* server2, BSTR* system, BSTR* workplace,
                                             BSTR* bname, BSTR* bpath) noexcept {
-  Put(name, newSystemName);
-  Put(description, systemDescription);
-  Put(server, serverDataPath);
-  Put(server2, serverData2Path);
-  Put(system, systemDataPath);
-  Put(workplace, workplaceDataPath);
-  Put(bname, backupName);
-  Put(bpath, backupPath);
+  PutInfo(newSystemName, name, description, server, server2, system, workplace, bname, bpath);
   return Enter("GetNewRestoreInfo");
 }
 

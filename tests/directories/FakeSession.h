@@ -91,6 +91,9 @@ class FakeSession : public IRestoreModule {
  private:
   // Records the call; the status to answer, or E_UNEXPECTED when not allowed.
   HRESULT Enter(const char* method, std::vector<comlib::Bstr> args = {});
+  // The restore information readers differ only in the system name.
+  void PutInfo(const comlib::Bstr& nameValue, BSTR* name, BSTR* description, BSTR* server,
+               BSTR* server2, BSTR* system, BSTR* workplace, BSTR* bname, BSTR* bpath) const;
 
   std::set<std::string> allowed_;
 };
