@@ -129,6 +129,7 @@ class LabelEditing : public PageFixture {
  protected:
   void SetUp() override {
     PageFixture::SetUp();
+    if (HasFatalFailure()) return;
     session.nodes = {{L"NODE1", true}, {L"NODE2", true}};
     Enter();  // rows: NODE2, NODE1
   }

@@ -74,6 +74,7 @@ class PageSummary : public PageFixture {
  protected:
   void SetUp() override {
     PageFixture::SetUp();
+    if (HasFatalFailure()) return;
     RestoreInfo& info = session.restoreInfo;
     info.systemName = L"Plant";
     info.description = L"Main plant";
