@@ -133,9 +133,11 @@ class LabelEditing : public PageFixture {
     session.nodes = {{L"NODE1", true}, {L"NODE2", true}};
     Enter();  // rows: NODE2, NODE1
   }
-  void PressF2(HWND list) {
+  // A key pressed in the focused list; the label's edit control, if any.
+  HWND Press(HWND list, WPARAM key) {
     ::SetFocus(list);
-    ::SendMessageW(list, WM_KEYDOWN, VK_F2, 0);
+    ::SendMessageW(list, WM_KEYDOWN, key, 0);
+    return EditControl(list);
   }
   // Types text over the selected label text and ends with the given key.
   void Type(HWND edit, const std::wstring& text, WPARAM endKey) {
@@ -149,8 +151,7 @@ class LabelEditing : public PageFixture {
 
 TEST_F(LabelEditing, F2EditsTheSelectedRow) {
   Select(primary, 1);
-  PressF2(primary);
-  HWND edit = EditControl(primary);
+  HWND edit = Press(primary, VK_F2);
   ASSERT_NE(nullptr, edit);
   Type(edit, L"WS7", VK_RETURN);
   EXPECT_EQ(nullptr, EditControl(primary));
@@ -160,26 +161,19 @@ TEST_F(LabelEditing, F2EditsTheSelectedRow) {
 
 TEST_F(LabelEditing, EmptyOrCancelledEditKeepsTheName) {
   Select(primary, 0);
-  PressF2(primary);
-  HWND edit = EditControl(primary);
-  ASSERT_NE(nullptr, edit);
-  Type(edit, L"", VK_RETURN);
-  EXPECT_EQ(L"NODE2", nodes::ListText(primary, 0, 0));
-
-  PressF2(primary);
-  edit = EditControl(primary);
-  ASSERT_NE(nullptr, edit);
-  Type(edit, L"TYPED", VK_ESCAPE);
-  EXPECT_EQ(L"NODE2", nodes::ListText(primary, 0, 0));
+  const std::pair<const wchar_t*, WPARAM> edits[] = {{L"", VK_RETURN}, {L"TYPED", VK_ESCAPE}};
+  for (const auto& typed : edits) {
+    HWND edit = Press(primary, VK_F2);
+    ASSERT_NE(nullptr, edit);
+    Type(edit, typed.first, typed.second);
+    EXPECT_EQ(L"NODE2", nodes::ListText(primary, 0, 0));
+  }
 }
 
 TEST_F(LabelEditing, F2WithoutSelectionAndOtherKeysDoNothing) {
-  PressF2(primary);
-  EXPECT_EQ(nullptr, EditControl(primary));
+  EXPECT_EQ(nullptr, Press(primary, VK_F2));
   Select(primary, 0);
-  ::SetFocus(primary);
-  ::SendMessageW(primary, WM_KEYDOWN, VK_F3, 0);
-  EXPECT_EQ(nullptr, EditControl(primary));
+  EXPECT_EQ(nullptr, Press(primary, VK_F3));
 }
 
 TEST_F(LabelEditing, AnEditEndsOnTheRowItStartedOn) {
