@@ -8,6 +8,8 @@
 #include "comlib/Dispatch.h"
 #include "comlib/Module.h"
 #include "comlib/Registrar.h"
+#include "directories/RestorePropertyPage3.h"
+#include "nodes/RestorePropertyPage2.h"
 #include "resource.h"
 #include "session/RestoreControl.h"
 #include "session/RestoreModule.h"
@@ -20,8 +22,8 @@ const comlib::ObjectEntry kObjects[] = {
     {&CLSID_RestoreControl, &CRestoreControl::CreateInstance, IDR_RESTORECONTROL},
     {&CLSID_RestoreModule, &CRestoreModule::CreateInstance, IDR_RESTOREMODULE},
     {&CLSID_RestorePropertyPage1, nullptr, IDR_RESTOREPROPERTYPAGE1},
-    {&CLSID_RestorePropertyPage2, nullptr, IDR_RESTOREPROPERTYPAGE2},
-    {&CLSID_RestorePropertyPage3, nullptr, IDR_RESTOREPROPERTYPAGE3},
+    {&CLSID_RestorePropertyPage2, &CRestorePropertyPage2::CreateInstance, IDR_RESTOREPROPERTYPAGE2},
+    {&CLSID_RestorePropertyPage3, &CRestorePropertyPage3::CreateInstance, IDR_RESTOREPROPERTYPAGE3},
 };
 
 const UINT kTypeLibrary = 1;

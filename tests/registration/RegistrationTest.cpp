@@ -213,8 +213,8 @@ TEST_F(RegistrationTest, HandsOutClassObjectsOfTheObjectTableOnly) {
       {&CLSID_RestoreControl, S_OK},
       {&CLSID_RestoreModule, S_OK},
       {&CLSID_RestorePropertyPage1, CLASS_E_CLASSNOTAVAILABLE},  // no page class yet
-      {&CLSID_RestorePropertyPage2, CLASS_E_CLASSNOTAVAILABLE},
-      {&CLSID_RestorePropertyPage3, CLASS_E_CLASSNOTAVAILABLE},
+      {&CLSID_RestorePropertyPage2, S_OK},
+      {&CLSID_RestorePropertyPage3, S_OK},
       {&CLSID_InfoSink, CLASS_E_CLASSNOTAVAILABLE},
       {&IID_IRestoreModule, CLASS_E_CLASSNOTAVAILABLE},
   };
@@ -241,16 +241,25 @@ class Outer : public IUnknown {
 
 TEST_F(RegistrationTest, RegisteredClassesAreCreatableAndAggregatable) {
   ASSERT_EQ(S_OK, dll_.Register());
-  for (const CLSID* clsid : {&CLSID_RestoreControl, &CLSID_RestoreModule}) {
-    ComPtr<IDispatch> object;
-    EXPECT_EQ(S_OK, ::CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+  const struct {
+    const CLSID* clsid;
+    const IID* iid;
+  } classes[] = {
+      {&CLSID_RestoreControl, &IID_IDispatch},
+      {&CLSID_RestoreModule, &IID_IDispatch},
+      {&CLSID_RestorePropertyPage2, &IID_IPropertyPage},
+      {&CLSID_RestorePropertyPage3, &IID_IPropertyPage},
+  };
+  for (const auto& c : classes) {
+    ComPtr<IUnknown> object;
+    EXPECT_EQ(S_OK, ::CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, *c.iid,
                                        object.PutVoid()));
     Outer outer;
     ComPtr<IUnknown> inner;
-    EXPECT_EQ(S_OK, ::CoCreateInstance(*clsid, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
+    EXPECT_EQ(S_OK, ::CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                        inner.PutVoid()));
-    EXPECT_EQ(CLASS_E_NOAGGREGATION, ::CoCreateInstance(*clsid, &outer, CLSCTX_INPROC_SERVER,
-                                                        IID_IDispatch, object.PutVoid()));
+    EXPECT_EQ(CLASS_E_NOAGGREGATION, ::CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER,
+                                                        *c.iid, object.PutVoid()));
   }
   ComPtr<IUnknown> page;
   EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, ::CoCreateInstance(CLSID_RestorePropertyPage1, nullptr,
