@@ -67,6 +67,9 @@ void FileFinder::Walk(const std::wstring& root) {
     seen.push_back(Folder{root, real.empty() ? root : std::move(real), kNoParent});
     pending.push_back(0);
   }
+  std::vector<std::wstring> plainNames, patterns;
+  for (const std::wstring& name : fileNames_)
+    (name.find_first_of(L"*?<>\"") == std::wstring::npos ? plainNames : patterns).push_back(name);
   std::map<std::wstring, bool> subfolders;  // name, is a link
   WIN32_FIND_DATAW data;
   while (!pending.empty()) {
@@ -79,8 +82,15 @@ void FileFinder::Walk(const std::wstring& root) {
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find != INVALID_HANDLE_VALUE) {
       do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         const wchar_t* n = data.cFileName;
+        // Names without wildcards are matched here, in the one listing of the
+        // folder, as the file system matches them: without case. The entry
+        // is not tested for being a file.
+        for (const std::wstring& fileName : plainNames)
+          if (::CompareStringOrdinal(n, -1, fileName.c_str(), static_cast<int>(fileName.size()), TRUE) ==
+              CSTR_EQUAL)
+            results_.insert(path + L"\\" + n);
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
         if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
         subfolders.emplace(n, (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
       } while (::FindNextFileW(find, &data));
@@ -106,7 +116,7 @@ void FileFinder::Walk(const std::wstring& root) {
       pending.push_back(seen.size() - 1);
     }
 
-    for (const std::wstring& fileName : fileNames_) {
+    for (const std::wstring& fileName : patterns) {
       find = ::FindFirstFileExW((path + L"\\" + fileName).c_str(), FindExInfoBasic, &data,
                                 FindExSearchNameMatch, nullptr, 0);
       if (find == INVALID_HANDLE_VALUE) continue;
