@@ -1,0 +1,244 @@
+#include "AnswerFile.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cwctype>
+
+#include "comlib/Unique.h"
+
+namespace host {
+
+const wchar_t kThisComputer[] = L"%COMPUTERNAME%";
+
+namespace {
+
+std::wstring Trim(const std::wstring& s) {
+  size_t begin = 0, end = s.size();
+  while (begin < end && std::iswspace(s[begin])) ++begin;
+  while (end > begin && std::iswspace(s[end - 1])) --end;
+  return s.substr(begin, end - begin);
+}
+
+bool Same(const std::wstring& a, const wchar_t* b) {
+  return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
+}
+
+std::vector<std::wstring> SplitList(const std::wstring& value) {
+  std::vector<std::wstring> items;
+  size_t start = 0;
+  while (start <= value.size()) {
+    const size_t end = std::min(value.find(L';', start), value.size());
+    const std::wstring item = Trim(value.substr(start, end - start));
+    if (!item.empty()) items.push_back(item);
+    start = end + 1;
+  }
+  return items;
+}
+
+bool Flag(const std::wstring& value, bool* flag) {
+  if (value == L"0" || value == L"1") {
+    *flag = value == L"1";
+    return true;
+  }
+  return false;
+}
+
+// "FolderN" with N a positive number.
+bool FolderKey(const std::wstring& key, size_t* index) {
+  if (key.size() < 7 || !Same(key.substr(0, 6), L"Folder")) return false;
+  size_t n = 0;
+  for (size_t i = 6; i < key.size(); ++i) {
+    if (key[i] < L'0' || key[i] > L'9' || n > 100000) return false;
+    n = n * 10 + (key[i] - L'0');
+  }
+  if (n == 0) return false;
+  *index = n;
+  return true;
+}
+
+}  // namespace
+
+bool ParseAnswers(const std::wstring& text, Answers* answers, std::wstring* error) {
+  Answers result;
+  std::vector<std::pair<size_t, std::wstring>> folders;  // by number, kept sorted below
+  std::wstring section;
+  size_t lineNumber = 0;
+  size_t start = 0;
+  auto fail = [&](const std::wstring& why) {
+    if (error) *error = L"line " + std::to_wstring(lineNumber) + L": " + why;
+    return false;
+  };
+  while (start < text.size()) {
+    size_t end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    const std::wstring line = Trim(text.substr(start, end - start));
+    start = end + 1;
+    ++lineNumber;
+    if (line.empty() || line[0] == L';' || line[0] == L'#') continue;
+    if (line.front() == L'[') {
+      if (line.back() != L']') return fail(L"a section name must end with ']'");
+      section = Trim(line.substr(1, line.size() - 2));
+      if (!Same(section, L"Wizard") && !Same(section, L"Backups") &&
+          !Same(section, L"Directories") && !Same(section, L"Identity") &&
+          !Same(section, L"Nodes") && !Same(section, L"Restore"))
+        return fail(L"unknown section [" + section + L"]");
+      continue;
+    }
+    const size_t equals = line.find(L'=');
+    if (equals == std::wstring::npos) return fail(L"expected key=value");
+    const std::wstring key = Trim(line.substr(0, equals));
+    const std::wstring value = Trim(line.substr(equals + 1));
+    if (key.empty()) return fail(L"a key is missing before '='");
+    bool known = true;
+    size_t folder = 0;
+    if (section.empty()) {
+      return fail(L"key '" + key + L"' outside a section");
+    } else if (Same(section, L"Wizard")) {
+      if (Same(key, L"Tool")) result.tool = value;
+      else known = false;
+    } else if (Same(section, L"Backups")) {
+      if (FolderKey(key, &folder)) {
+        for (const auto& f : folders)
+          if (f.first == folder) return fail(L"'" + key + L"' given twice");
+        folders.emplace_back(folder, value);
+      } else if (Same(key, L"Backup")) {
+        result.backup = value;
+      } else if (Same(key, L"Services")) {
+        result.services = SplitList(value);
+      } else {
+        known = false;
+      }
+    } else if (Same(section, L"Directories")) {
+      if (Same(key, L"ServerData")) result.serverData = value;
+      else if (Same(key, L"ServerData2")) result.serverData2 = value;
+      else if (Same(key, L"ProjectData")) result.projectData = value;
+      else if (Same(key, L"WorkplaceData")) result.workplaceData = value;
+      else known = false;
+    } else if (Same(section, L"Identity")) {
+      if (Same(key, L"NewSystemId")) {
+        bool flag = false;
+        if (!Flag(value, &flag)) return fail(L"NewSystemId must be 0 or 1");
+        result.newSystemId = flag;
+      } else if (Same(key, L"SystemName")) {
+        result.systemName = value;
+      } else {
+        known = false;
+      }
+    } else if (Same(section, L"Nodes")) {
+      for (const auto& pair : result.nodes)
+        if (Same(pair.first, key.c_str())) return fail(L"node '" + key + L"' given twice");
+      result.nodes.emplace_back(key, value);
+    } else if (Same(section, L"Restore")) {
+      if (Same(key, L"ContinueOnWarning")) {
+        if (!Flag(value, &result.continueOnWarning))
+          return fail(L"ContinueOnWarning must be 0 or 1");
+      } else {
+        known = false;
+      }
+    }
+    if (!known) return fail(L"unknown key '" + key + L"' in [" + section + L"]");
+  }
+  std::sort(folders.begin(), folders.end());
+  for (auto& f : folders) result.folders.push_back(std::move(f.second));
+  *answers = std::move(result);
+  return true;
+}
+
+std::wstring FormatAnswers(const Answers& a) {
+  std::wstring out;
+  auto line = [&out](const std::wstring& key, const std::wstring& value) {
+    out += key + L"=" + value + L"\r\n";
+  };
+  if (!a.tool.empty()) {
+    out += L"[Wizard]\r\n";
+    line(L"Tool", a.tool);
+    out += L"\r\n";
+  }
+  out += L"[Backups]\r\n";
+  for (size_t i = 0; i < a.folders.size(); ++i) line(L"Folder" + std::to_wstring(i + 1), a.folders[i]);
+  line(L"Backup", a.backup);
+  if (!a.services.empty()) {
+    std::wstring list;
+    for (const auto& s : a.services) list += (list.empty() ? L"" : L";") + s;
+    line(L"Services", list);
+  }
+  out += L"\r\n[Directories]\r\n";
+  if (a.serverData) line(L"ServerData", *a.serverData);
+  if (a.serverData2) line(L"ServerData2", *a.serverData2);
+  if (a.projectData) line(L"ProjectData", *a.projectData);
+  if (a.workplaceData) line(L"WorkplaceData", *a.workplaceData);
+  out += L"\r\n[Identity]\r\n";
+  if (a.newSystemId) line(L"NewSystemId", *a.newSystemId ? L"1" : L"0");
+  if (!a.systemName.empty()) line(L"SystemName", a.systemName);
+  out += L"\r\n[Nodes]\r\n";
+  for (const auto& pair : a.nodes) line(pair.first, pair.second);
+  out += L"\r\n[Restore]\r\n";
+  line(L"ContinueOnWarning", a.continueOnWarning ? L"1" : L"0");
+  return out;
+}
+
+bool ReadAnswerFile(const std::wstring& path, Answers* answers, std::wstring* error) {
+  comlib::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    file.release();
+    if (error) *error = L"cannot open " + path;
+    return false;
+  }
+  LARGE_INTEGER size = {};
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) {
+    if (error) *error = L"cannot read " + path;
+    return false;
+  }
+  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+  DWORD read = 0;
+  if (!bytes.empty() && (!::ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                         read != bytes.size())) {
+    if (error) *error = L"cannot read " + path;
+    return false;
+  }
+  std::wstring text;
+  if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+      static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+  } else {
+    size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip,
+                                        static_cast<int>(bytes.size() - skip), nullptr, 0);
+    if (n < 0 || (n == 0 && bytes.size() > skip)) {
+      if (error) *error = path + L" is not UTF-8 text";
+      return false;
+    }
+    text.resize(static_cast<size_t>(n));
+    if (n > 0)
+      ::MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip),
+                            &text[0], n);
+  }
+  if (!ParseAnswers(text, answers, error)) {
+    if (error) *error = path + L", " + *error;
+    return false;
+  }
+  return true;
+}
+
+bool WriteAnswerFile(const std::wstring& path, const Answers& answers) {
+  const std::wstring text = FormatAnswers(answers);
+  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                      0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(n), '\0');
+  if (n > 0)
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], n,
+                          nullptr, nullptr);
+  comlib::UniqueHandle file(
+      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  if (file.get() == INVALID_HANDLE_VALUE) {
+    file.release();
+    return false;
+  }
+  DWORD written = 0;
+  return ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
+         written == utf8.size();
+}
+
+}  // namespace host

@@ -1,0 +1,830 @@
+#include "Wizard.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <ocidl.h>
+
+#include <algorithm>
+#include <map>
+#include <memory>
+
+#include "HostObjects.h"
+#include "PageDriver.h"
+#include "Screenshot.h"
+#include "Tools.h"
+#include "catalogue/Persistency.h"
+#include "comlib/Bstr.h"
+#include "comlib/ComPtr.h"
+#include "comlib/Result.h"
+
+namespace host {
+
+namespace {
+
+const wchar_t kFrameClass[] = L"ZelWizardHost";
+const UINT WM_APP_START = WM_APP + 1;
+const UINT WM_APP_DRIVE = WM_APP + 2;
+
+enum : int {
+  IDC_BACK = 1001,
+  IDC_NEXT = 1002,
+  IDC_SAVE = 1003,
+  IDC_TITLE = 1010,
+  IDC_DESCRIPTION = 1011,
+  IDC_TOOLS = 1020,
+  IDC_SUMMARY = 1021,
+  IDC_PROGRESS = 1022,
+  IDC_ERRORS_LABEL = 1023,
+  IDC_ERRORS = 1024,
+};
+
+const int kMargin = 12;
+const int kHeader = 64;
+const int kButtonWidth = 88;
+const int kButtonHeight = 25;
+
+struct Page {
+  comlib::ComPtr<IPropertyPage> page;
+  comlib::ComPtr<IZelCWPropertyPageAdaption> adaption;
+  std::wstring title;
+  std::wstring description;
+  HWND window = nullptr;
+};
+
+std::wstring TakeText(HRESULT hr, BSTR text) {
+  comlib::Bstr owned = comlib::Bstr::Attach(text);
+  return SUCCEEDED(hr) ? owned.str() : std::wstring();
+}
+
+std::wstring StatusText(HRESULT hr) {
+  wchar_t buffer[16];
+  wsprintfW(buffer, L"0x%08X", static_cast<unsigned>(hr));
+  return buffer;
+}
+
+// Splits a text at CR LF, CR or LF.
+std::vector<std::wstring> Lines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  std::wstring line;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' || text[i] == L'\n') {
+      lines.push_back(line);
+      line.clear();
+      if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+    } else {
+      line += text[i];
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::wstring ComputerName() {
+  wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return ::GetComputerNameW(buffer, &size) ? std::wstring(buffer, size) : std::wstring();
+}
+
+class Wizard {
+ public:
+  Wizard(const RunOptions& options, Transcript* transcript)
+      : options_(options), transcript_(transcript), unattended_(options.answers.has_value()) {
+    if (unattended_) recorded_ = *options.answers;
+  }
+  ~Wizard() { TearDown(); }
+
+  Outcome Run();
+
+ private:
+  static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam);
+  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void Say(const std::wstring& line);
+  void End(Outcome outcome);
+  void CreateControls();
+  void Layout();
+  void ShowStep();
+  void SetHeader(const std::wstring& title, const std::wstring& description);
+
+  void Start();
+  bool FillTools();
+  void OnNext();
+  void OnBack();
+  void OnCancel();
+  void OnDrive();
+  bool BeginTool(const Tool& tool);
+  Page* CurrentPage();
+  Page* OpenPage(const CLSID& clsid);
+  void EnterPage();
+  void LeavePage();
+  void ShowSummary();
+  void RunRestore();
+  void OnAddMessage(long kind, const std::wstring& text);
+  void SaveAnswers(const std::wstring& path);
+  void Screenshot(const std::wstring& name);
+  void TearDown();
+
+  const RunOptions& options_;
+  Transcript* transcript_;
+  const bool unattended_;
+  Answers recorded_;
+  WizardFlow flow_;
+  std::vector<Tool> tools_;
+  const Tool* tool_ = nullptr;
+  comlib::ComPtr<IUnknown> session_;
+  std::map<std::wstring, Page> pages_;  // by class id text
+  comlib::ComPtr<MessageSink> sink_;
+  comlib::ComPtr<PageSite> site_;
+  std::wstring lastPageKey_;
+  bool done_ = false;
+  bool applying_ = false;
+  bool stopped_ = false;
+  Outcome outcome_ = Outcome::Cancelled;
+  int shots_ = 0;
+
+  HWND frame_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT bold_ = nullptr;
+  HIMAGELIST images_ = nullptr;
+  SIZE area_ = {480, 340};
+  HHOOK hook_ = nullptr;
+  static Wizard* running_;
+};
+
+Wizard* Wizard::running_ = nullptr;
+
+void Wizard::Say(const std::wstring& line) {
+  if (options_.output) options_.output(line);
+}
+
+void Wizard::End(Outcome outcome) {
+  outcome_ = outcome;
+  done_ = true;
+  if (frame_) ::PostMessageW(frame_, WM_NULL, 0, 0);
+}
+
+Outcome Wizard::Run() {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc = {sizeof wc};
+  wc.lpfnWndProc = FrameProc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kFrameClass;
+  ::RegisterClassExW(&wc);  // fails harmlessly when registered by an earlier run
+
+  font_ = ::CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  bold_ = ::CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  sink_ = nullptr;
+  MessageSink* sink = nullptr;
+  PageSite* site = nullptr;
+  if (FAILED(comlib::ComObject<MessageSink>::Create(&sink)) ||
+      FAILED(comlib::ComObject<PageSite>::Create(&site))) {
+    if (sink) sink->Release();
+    return Outcome::Failed;
+  }
+  sink_ = comlib::ComPtr<MessageSink>::Attach(sink);
+  site_ = comlib::ComPtr<PageSite>::Attach(site);
+  sink_->SetHandler([this](long kind, const std::wstring& text) { OnAddMessage(kind, text); });
+
+  frame_ = ::CreateWindowExW(WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME, kFrameClass,
+                             L"Backup and Restore Wizard",
+                             WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN, 0, 0, 100,
+                             100, nullptr, nullptr, instance, this);
+  if (!frame_) return Outcome::Failed;
+  CreateControls();
+  Layout();
+  ::ShowWindow(frame_, SW_SHOW);
+  if (unattended_) {
+    running_ = this;
+    hook_ = ::SetWindowsHookExW(WH_CBT, BoxHook, nullptr, ::GetCurrentThreadId());
+  }
+  ::PostMessageW(frame_, WM_APP_START, 0, 0);
+  MSG msg;
+  while (!done_ && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!::IsDialogMessageW(frame_, &msg)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+  }
+  TearDown();
+  return outcome_;
+}
+
+void Wizard::TearDown() {
+  if (hook_) {
+    ::UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+    running_ = nullptr;
+  }
+  for (auto& entry : pages_) {
+    entry.second.page->Deactivate();
+    entry.second.page->SetObjects(0, nullptr);
+    entry.second.page->SetPageSite(nullptr);
+  }
+  pages_.clear();
+  session_.Reset();
+  tools_.clear();
+  tool_ = nullptr;
+  if (frame_) {
+    ::DestroyWindow(frame_);
+    frame_ = nullptr;
+  }
+  if (images_) ::ImageList_Destroy(images_);
+  images_ = nullptr;
+  if (font_) ::DeleteObject(font_);
+  if (bold_) ::DeleteObject(bold_);
+  font_ = bold_ = nullptr;
+  if (sink_) sink_->SetHandler(nullptr);
+  sink_.Reset();
+  site_.Reset();
+}
+
+LRESULT CALLBACK Wizard::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto self = reinterpret_cast<Wizard*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self && self->frame_ == window) {
+    try {
+      return self->OnMessage(message, wParam, lParam);
+    } catch (...) {
+      self->Say(L"Host failure");
+      self->End(Outcome::Failed);
+      return 0;
+    }
+  }
+  return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Unattended runs answer the restore's message boxes: OK, or Yes/No as the
+// answers say for a warning. A box during the restore that is not an
+// accepted warning means the restore stopped.
+LRESULT CALLBACK Wizard::BoxHook(int code, WPARAM wParam, LPARAM lParam) {
+  Wizard* self = running_;
+  if (code == HCBT_ACTIVATE && self) {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    wchar_t cls[16] = {};
+    ::GetClassNameW(box, cls, 16);
+    static HWND answered = nullptr;
+    if (box != answered && wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(box, 0xFFFF)) {
+      answered = box;
+      const std::wstring caption = WindowText(box), text = WindowText(::GetDlgItem(box, 0xFFFF));
+      const bool question = ::GetDlgItem(box, IDYES) != nullptr;
+      const int answer = question ? (self->recorded_.continueOnWarning ? IDYES : IDNO)
+                                  : (::GetDlgItem(box, IDOK) ? IDOK : IDCANCEL);
+      self->transcript_->boxes.push_back(caption + L": " + text);
+      self->Say(L"Message box: " + caption + L": " + text);
+      if (question) self->Say(answer == IDYES ? L"  answered Yes" : L"  answered No");
+      if (self->applying_ && answer != IDYES) self->stopped_ = true;
+      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT Wizard::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_APP_START:
+      Start();
+      return 0;
+    case WM_APP_DRIVE:
+      OnDrive();
+      return 0;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDC_NEXT:
+          if (::IsWindowEnabled(::GetDlgItem(frame_, IDC_NEXT))) OnNext();
+          return 0;
+        case IDC_BACK:
+          if (::IsWindowEnabled(::GetDlgItem(frame_, IDC_BACK))) OnBack();
+          return 0;
+        case IDCANCEL:
+          if (::IsWindowEnabled(::GetDlgItem(frame_, IDCANCEL))) OnCancel();
+          return 0;
+        case IDC_SAVE: {
+          wchar_t file[MAX_PATH] = L"answers.ini";
+          OPENFILENAMEW ofn = {sizeof ofn};
+          ofn.hwndOwner = frame_;
+          ofn.lpstrFilter = L"Answer files (*.ini)\0*.ini\0All files\0*.*\0";
+          ofn.lpstrFile = file;
+          ofn.nMaxFile = MAX_PATH;
+          ofn.lpstrDefExt = L"ini";
+          ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+          if (::GetSaveFileNameW(&ofn)) SaveAnswers(file);
+          return 0;
+        }
+      }
+      break;
+    case WM_NOTIFY: {
+      auto header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->idFrom == IDC_TOOLS && header->code == NM_DBLCLK) OnNext();
+      break;
+    }
+    case WM_CLOSE:
+      if (::IsWindowEnabled(::GetDlgItem(frame_, IDCANCEL))) OnCancel();
+      return 0;
+  }
+  return ::DefWindowProcW(frame_, message, wParam, lParam);
+}
+
+void Wizard::CreateControls() {
+  HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  auto make = [&](DWORD exStyle, const wchar_t* cls, const wchar_t* text, DWORD style, int id) {
+    HWND w = ::CreateWindowExW(exStyle, cls, text, WS_CHILD | style, 0, 0, 10, 10, frame_,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+    ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(id == IDC_TITLE ? bold_ : font_), FALSE);
+    return w;
+  };
+  make(0, L"STATIC", L"", WS_VISIBLE | SS_NOPREFIX, IDC_TITLE);
+  make(0, L"STATIC", L"", WS_VISIBLE | SS_NOPREFIX, IDC_DESCRIPTION);
+  make(0, L"BUTTON", L"< &Back", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_BACK);
+  make(0, L"BUTTON", L"&Next >", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_NEXT);
+  make(0, L"BUTTON", L"Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
+  make(0, L"BUTTON", L"&Save answers...", WS_TABSTOP | BS_PUSHBUTTON, IDC_SAVE);
+  HWND tools = make(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                    WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IDC_TOOLS);
+  ::SendMessageW(tools, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+  make(WS_EX_CLIENTEDGE, L"EDIT", L"",
+       WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, IDC_SUMMARY);
+  make(WS_EX_CLIENTEDGE, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT,
+       IDC_PROGRESS);
+  make(0, L"STATIC", L"Errors:", SS_NOPREFIX, IDC_ERRORS_LABEL);
+  make(WS_EX_CLIENTEDGE, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT,
+       IDC_ERRORS);
+}
+
+void Wizard::Layout() {
+  const int width = area_.cx + 2 * kMargin;
+  const int areaTop = kHeader + kMargin;
+  const int buttonsTop = areaTop + area_.cy + kMargin;
+  const int height = buttonsTop + kButtonHeight + kMargin;
+  RECT frame = {0, 0, width, height};
+  ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(frame_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(::GetWindowLongPtrW(frame_, GWL_EXSTYLE)));
+  ::SetWindowPos(frame_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  auto place = [&](int id, int x, int y, int w, int h) {
+    ::MoveWindow(::GetDlgItem(frame_, id), x, y, w, h, TRUE);
+  };
+  place(IDC_TITLE, kMargin, 10, area_.cx, 18);
+  place(IDC_DESCRIPTION, kMargin + 8, 30, area_.cx - 8, kHeader - 30);
+  place(IDC_TOOLS, kMargin, areaTop, area_.cx, area_.cy);
+  place(IDC_SUMMARY, kMargin, areaTop, area_.cx, area_.cy);
+  const int errorsHeight = area_.cy / 4;
+  place(IDC_PROGRESS, kMargin, areaTop, area_.cx, area_.cy - errorsHeight - 20);
+  place(IDC_ERRORS_LABEL, kMargin, areaTop + area_.cy - errorsHeight - 16, area_.cx, 14);
+  place(IDC_ERRORS, kMargin, areaTop + area_.cy - errorsHeight, area_.cx, errorsHeight);
+  int x = width - kMargin - kButtonWidth;
+  place(IDCANCEL, x, buttonsTop, kButtonWidth, kButtonHeight);
+  x -= kButtonWidth + 10;
+  place(IDC_NEXT, x, buttonsTop, kButtonWidth, kButtonHeight);
+  x -= kButtonWidth;
+  place(IDC_BACK, x, buttonsTop, kButtonWidth, kButtonHeight);
+  place(IDC_SAVE, kMargin, buttonsTop, kButtonWidth + 30, kButtonHeight);
+  for (auto& entry : pages_) {
+    RECT rect = {kMargin, areaTop, kMargin + area_.cx, areaTop + area_.cy};
+    entry.second.page->Move(&rect);
+  }
+}
+
+void Wizard::SetHeader(const std::wstring& title, const std::wstring& description) {
+  ::SetDlgItemTextW(frame_, IDC_TITLE, title.c_str());
+  ::SetDlgItemTextW(frame_, IDC_DESCRIPTION, description.c_str());
+}
+
+// Shows the controls of the current step and sets the buttons.
+void Wizard::ShowStep() {
+  const Step step = flow_.step();
+  auto show = [&](int id, bool visible) {
+    ::ShowWindow(::GetDlgItem(frame_, id), visible ? SW_SHOW : SW_HIDE);
+  };
+  show(IDC_TOOLS, step == Step::Tools);
+  show(IDC_SUMMARY, step == Step::Summary);
+  show(IDC_SAVE, step == Step::Summary);
+  const bool progress = step == Step::Progress || step == Step::Done;
+  show(IDC_PROGRESS, progress);
+  show(IDC_ERRORS_LABEL, progress);
+  show(IDC_ERRORS, progress);
+  const Buttons buttons = flow_.buttons();
+  ::EnableWindow(::GetDlgItem(frame_, IDC_BACK), buttons.back);
+  ::EnableWindow(::GetDlgItem(frame_, IDC_NEXT), buttons.next);
+  ::EnableWindow(::GetDlgItem(frame_, IDCANCEL), buttons.cancel);
+  ::SetDlgItemTextW(frame_, IDC_NEXT, buttons.nextText.c_str());
+  ::SetDlgItemTextW(frame_, IDCANCEL, buttons.cancelText.c_str());
+}
+
+void Wizard::Start() {
+  if (unattended_ && !recorded_.folders.empty()) {
+    std::vector<comlib::Bstr> folders(recorded_.folders.begin(), recorded_.folders.end());
+    Persistency().WritePaths(folders);
+    Say(L"Backup folders: " + std::to_wstring(folders.size()) + L" written to " +
+        Persistency().SettingsFile());
+  }
+  if (!FillTools()) return;
+  ShowStep();
+  SetHeader(L"Choose a tool", L"The tools of the backup and restore wizard, in their order.");
+  if (unattended_) {
+    const ToolInfo* info = nullptr;
+    std::vector<ToolInfo> infos;
+    for (const Tool& t : tools_) infos.push_back(t.info);
+    info = PickTool(infos, recorded_.tool);
+    if (!info) {
+      const bool listed = std::any_of(infos.begin(), infos.end(), [&](const ToolInfo& t) {
+        return recorded_.tool.empty() ||
+               ::CompareStringOrdinal(t.name.c_str(), -1, recorded_.tool.c_str(), -1, TRUE) == CSTR_EQUAL;
+      });
+      Say(listed ? L"Not permitted: the restore is not permitted for this user."
+                 : L"No such tool: " + (recorded_.tool.empty() ? L"(any)" : recorded_.tool));
+      End(listed ? Outcome::NotPermitted : Outcome::NoTool);
+      return;
+    }
+    const Tool& tool = tools_[static_cast<size_t>(info - infos.data())];
+    Say(L"Tool: " + tool.info.name);
+    if (!BeginTool(tool)) return;
+  }
+}
+
+bool Wizard::FillTools() {
+  const HRESULT hr = FindTools(&tools_);
+  if (FAILED(hr)) {
+    Say(L"The component categories cannot be read: " + StatusText(hr));
+    End(Outcome::NoTool);
+    return false;
+  }
+  const HWND list = ::GetDlgItem(frame_, IDC_TOOLS);
+  images_ = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, static_cast<int>(tools_.size()), 1);
+  ::SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
+  LVCOLUMNW column = {};
+  column.mask = LVCF_TEXT | LVCF_WIDTH;
+  column.cx = 150;
+  column.pszText = const_cast<wchar_t*>(L"Tool");
+  ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  column.cx = area_.cx - 150 - 24;
+  column.pszText = const_cast<wchar_t*>(L"Description");
+  ::SendMessageW(list, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
+  Say(L"Tools:");
+  int row = 0;
+  for (const Tool& tool : tools_) {
+    transcript_->tools.push_back(tool.info);
+    Say(L"  " + std::to_wstring(tool.info.order) + L"  " + tool.info.name + L" - " +
+        tool.info.description + (tool.info.permitted ? L"" : L" (not permitted)"));
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = row;
+    item.iImage = tool.icon ? ::ImageList_AddIcon(images_, tool.icon.get()) : -1;
+    item.pszText = const_cast<wchar_t*>(tool.info.name.c_str());
+    ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    std::wstring description =
+        tool.info.description + (tool.info.permitted ? L"" : L" (not permitted)");
+    item.iSubItem = 1;
+    item.pszText = &description[0];
+    ::SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    ++row;
+  }
+  if (row > 0) {
+    LVITEMW state = {};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&state));
+  }
+  if (tools_.empty()) {
+    Say(L"No tool is registered for the wizard.");
+    if (unattended_) {
+      End(Outcome::NoTool);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Wizard::BeginTool(const Tool& tool) {
+  if (!tool.info.permitted) {
+    Say(L"Not permitted: the restore is not permitted for this user.");
+    if (unattended_) End(Outcome::NotPermitted);
+    else ::MessageBoxW(frame_, L"You are not permitted to run this tool.", tool.info.name.c_str(), MB_ICONWARNING);
+    return false;
+  }
+  CLSID sessionClass = {};
+  LONG value = 0;
+  HRESULT hr = tool.control->GetModuleClsid(&sessionClass, &value);
+  if (SUCCEEDED(hr))
+    hr = ::CoCreateInstance(sessionClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, session_.PutVoid());
+  comlib::ComPtr<IZelCWPropertyPageContainer> container;
+  if (SUCCEEDED(hr)) hr = session_.As(&container);
+  CLSID first = {};
+  if (SUCCEEDED(hr)) hr = container->GetFirstPage(&first);
+  if (FAILED(hr)) {
+    Say(L"The tool's session cannot be created: " + StatusText(hr));
+    session_.Reset();
+    End(Outcome::Failed);
+    return false;
+  }
+  tool_ = &tool;
+  recorded_.tool = tool.info.name;
+  ::SetWindowTextW(frame_, (L"Backup and Restore Wizard - " + tool.info.name).c_str());
+  flow_.Begin(first);
+  EnterPage();
+  return true;
+}
+
+Page* Wizard::CurrentPage() {
+  if (flow_.step() != Step::Page && flow_.step() != Step::Summary) return nullptr;
+  wchar_t key[40];
+  ::StringFromGUID2(flow_.currentPage(), key, 40);
+  auto it = pages_.find(key);
+  return it == pages_.end() ? nullptr : &it->second;
+}
+
+// Creates a page the first time it is reached; its window lives until the
+// wizard ends, so going back keeps what was entered.
+Page* Wizard::OpenPage(const CLSID& clsid) {
+  wchar_t key[40];
+  ::StringFromGUID2(clsid, key, 40);
+  auto it = pages_.find(key);
+  if (it != pages_.end()) return &it->second;
+  Page page;
+  HRESULT hr = ::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+                                  page.page.PutVoid());
+  if (SUCCEEDED(hr)) hr = page.page.As(&page.adaption);
+  if (FAILED(hr)) {
+    Say(std::wstring(L"The page ") + key + L" cannot be created: " + StatusText(hr));
+    return nullptr;
+  }
+  comlib::ComPtr<IZelCWPageDescription> description;
+  if (SUCCEEDED(page.page.As(&description))) {
+    BSTR text = nullptr;
+    hr = description->GetPageDescription(&text);
+    page.description = TakeText(hr, text);
+  }
+  page.page->SetPageSite(site_.Get());
+  IUnknown* objects[] = {session_.Get()};
+  page.page->SetObjects(1, objects);
+  PROPPAGEINFO info = {sizeof info};
+  if (SUCCEEDED(page.page->GetPageInfo(&info))) {
+    if (info.pszTitle) page.title = info.pszTitle;
+    ::CoTaskMemFree(info.pszTitle);
+    ::CoTaskMemFree(info.pszDocString);
+    ::CoTaskMemFree(info.pszHelpFile);
+    if (info.size.cx > area_.cx || info.size.cy > area_.cy) {
+      area_.cx = std::max(area_.cx, info.size.cx);
+      area_.cy = std::max(area_.cy, info.size.cy);
+      Layout();
+    }
+  }
+  std::vector<HWND> before;
+  for (HWND child = ::GetWindow(frame_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    before.push_back(child);
+  const int top = kHeader + kMargin;
+  RECT rect = {kMargin, top, kMargin + area_.cx, top + area_.cy};
+  hr = page.page->Activate(frame_, &rect, FALSE);
+  if (FAILED(hr)) {
+    Say(L"The page " + page.title + L" cannot be shown: " + StatusText(hr));
+    page.page->SetObjects(0, nullptr);
+    return nullptr;
+  }
+  for (HWND child = ::GetWindow(frame_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    if (std::find(before.begin(), before.end(), child) == before.end()) page.window = child;
+  return &pages_.emplace(key, std::move(page)).first->second;
+}
+
+void Wizard::EnterPage() {
+  Page* page = OpenPage(flow_.currentPage());
+  if (!page) {
+    End(Outcome::Failed);
+    return;
+  }
+  lastPageKey_.clear();
+  ShowStep();
+  SetHeader(PageHeading(flow_.pageIndex(), page->title), page->description);
+  page->page->Show(SW_SHOW);
+  page->adaption->SetMessageSink(static_cast<IZelCWMessageSink*>(sink_.Get()));
+  LONG result = 0;
+  page->adaption->ActivatePage(&result);
+  transcript_->pages.push_back(page->title);
+  if (unattended_) {
+    Say(L"Page: " + page->title);
+    ::PostMessageW(frame_, WM_APP_DRIVE, 0, 0);
+  }
+}
+
+void Wizard::LeavePage() {
+  if (Page* page = CurrentPage()) page->page->Show(SW_HIDE);
+}
+
+void Wizard::OnDrive() {
+  if (done_) return;
+  switch (flow_.step()) {
+    case Step::Page: {
+      Page* page = CurrentPage();
+      if (!page) return;
+      const auto problems = FillPage(KindOfPage(flow_.currentPage()), page->window, recorded_, ComputerName());
+      for (const auto& problem : problems) {
+        transcript_->problems.push_back(problem);
+        Say(L"Answer not taken: " + problem);
+      }
+      Screenshot(L"page" + std::to_wstring(flow_.pageIndex() + 1));
+      const size_t refusals = transcript_->refusals.size();
+      OnNext();
+      if (!done_ && !problems.empty() && transcript_->refusals.size() == refusals) End(Outcome::BadAnswers);
+      break;
+    }
+    case Step::Summary:
+      Screenshot(L"summary");
+      OnNext();
+      break;
+    default:
+      break;
+  }
+}
+
+void Wizard::OnNext() {
+  switch (flow_.step()) {
+    case Step::Tools: {
+      const int row = static_cast<int>(
+          ::SendDlgItemMessageW(frame_, IDC_TOOLS, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+      if (row >= 0 && static_cast<size_t>(row) < tools_.size()) BeginTool(tools_[static_cast<size_t>(row)]);
+      return;
+    }
+    case Step::Page: {
+      Page* page = CurrentPage();
+      if (!page) return;
+      LONG ok = 0;
+      HRESULT hr = page->adaption->ValidatePage(&ok);
+      if (FAILED(hr)) {
+        Say(L"The page " + page->title + L" failed: " + StatusText(hr));
+        if (unattended_) End(Outcome::Failed);
+        else ::MessageBoxW(frame_, (L"The page failed (" + StatusText(hr) + L").").c_str(), page->title.c_str(), MB_ICONERROR);
+        return;
+      }
+      if (!ok) {
+        BSTR text = nullptr;
+        hr = page->adaption->GetValidationMessage(&text);
+        const std::wstring message = RefusalText(TakeText(hr, text));
+        transcript_->refusals.push_back(message);
+        if (unattended_) {
+          for (const auto& line : Lines(message)) Say(L"Refused: " + line);
+          End(Outcome::Refused);
+        } else {
+          ::MessageBoxW(frame_, message.c_str(), page->title.c_str(), MB_ICONWARNING);
+        }
+        return;
+      }
+      ReadPage(KindOfPage(flow_.currentPage()), page->window, ComputerName(), &recorded_);
+      CLSID next = {};
+      hr = page->adaption->GetNextPage(&next);
+      std::optional<CLSID> following;
+      if (SUCCEEDED(hr) && !::IsEqualCLSID(next, CLSID_NULL)) following = next;
+      LeavePage();
+      if (following) {
+        flow_.Forward(following);
+        EnterPage();
+      } else {
+        wchar_t key[40];
+        ::StringFromGUID2(flow_.currentPage(), key, 40);
+        lastPageKey_ = key;
+        flow_.Forward(std::nullopt);
+        ShowSummary();
+      }
+      return;
+    }
+    case Step::Summary:
+      RunRestore();
+      return;
+    default:
+      return;
+  }
+}
+
+void Wizard::ShowSummary() {
+  Page& last = pages_.at(lastPageKey_);
+  BSTR text = nullptr;
+  const HRESULT hr = last.adaption->GetSummary(&text);
+  std::wstring summary = TakeText(hr, text);
+  transcript_->summary = summary;
+  std::wstring shown;
+  for (const auto& line : Lines(summary)) shown += line + L"\r\n";
+  ::SetDlgItemTextW(frame_, IDC_SUMMARY, shown.c_str());
+  ShowStep();
+  SetHeader(L"Summary", L"Check your choices. Finish starts the restore; it cannot be stopped once it runs.");
+  if (!options_.saveAnswers.empty()) SaveAnswers(options_.saveAnswers);
+  if (unattended_) {
+    Say(L"Summary:");
+    for (const auto& line : Lines(summary)) Say(L"  " + line);
+    ::PostMessageW(frame_, WM_APP_DRIVE, 0, 0);
+  }
+}
+
+void Wizard::RunRestore() {
+  Page& last = pages_.at(lastPageKey_);
+  if (!flow_.Finish()) return;
+  ::SendDlgItemMessageW(frame_, IDC_PROGRESS, LB_RESETCONTENT, 0, 0);
+  ::SendDlgItemMessageW(frame_, IDC_ERRORS, LB_RESETCONTENT, 0, 0);
+  ShowStep();
+  SetHeader(L"Restoring", L"The restore runs. Its messages appear below, errors apart.");
+  if (unattended_) Say(L"Restore:");
+  applying_ = true;
+  stopped_ = false;
+  const HRESULT hr = last.page->Apply();
+  applying_ = false;
+  transcript_->applyStatus = hr;
+  const bool succeeded = hr == S_OK && !stopped_;
+  flow_.Complete(succeeded);
+  ShowStep();
+  SetHeader(succeeded ? L"Restore finished" : L"Restore stopped",
+            succeeded ? L"The system has been restored." : L"The restore did not complete (" + StatusText(hr) + L").");
+  Say(succeeded ? L"Restore finished." : L"Restore stopped (" + StatusText(hr) + L").");
+  Screenshot(L"progress");
+  if (unattended_) End(succeeded ? Outcome::Restored : Outcome::Failed);
+  else outcome_ = succeeded ? Outcome::Restored : Outcome::Failed;
+}
+
+void Wizard::OnAddMessage(long kind, const std::wstring& text) {
+  transcript_->progress.emplace_back(kind, text);
+  const std::wstring line = ProgressLine(kind, text);
+  Say(line);
+  if (!frame_) return;
+  const int id = kind == 2 ? IDC_ERRORS : IDC_PROGRESS;
+  const LRESULT index = ::SendDlgItemMessageW(frame_, id, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  if (index >= 0) ::SendDlgItemMessageW(frame_, id, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
+  if (kind == 2) ::SendDlgItemMessageW(frame_, IDC_PROGRESS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  // Long lines stay readable by scrolling sideways.
+  ::SendDlgItemMessageW(frame_, id, LB_SETHORIZONTALEXTENT, 1600, 0);
+}
+
+void Wizard::OnBack() {
+  if (flow_.step() == Step::Summary) {
+    flow_.Back();
+    EnterPage();
+    return;
+  }
+  if (flow_.step() != Step::Page) return;
+  LeavePage();
+  const bool first = flow_.pageIndex() == 0;
+  flow_.Back();
+  if (!first) {
+    EnterPage();
+    return;
+  }
+  // Back to the tool list: this run's session and pages end here.
+  for (auto& entry : pages_) {
+    entry.second.page->Deactivate();
+    entry.second.page->SetObjects(0, nullptr);
+    entry.second.page->SetPageSite(nullptr);
+  }
+  pages_.clear();
+  session_.Reset();
+  tool_ = nullptr;
+  ShowStep();
+  SetHeader(L"Choose a tool", L"The tools of the backup and restore wizard, in their order.");
+}
+
+void Wizard::OnCancel() {
+  if (flow_.step() == Step::Done) {
+    End(flow_.succeeded() ? Outcome::Restored : Outcome::Failed);
+    return;
+  }
+  Say(L"Cancelled.");
+  End(Outcome::Cancelled);
+}
+
+void Wizard::SaveAnswers(const std::wstring& path) {
+  Answers answers = recorded_;
+  std::vector<comlib::Bstr> folders;
+  Persistency().ReadPaths(&folders);
+  answers.folders.clear();
+  for (const auto& f : folders) answers.folders.push_back(f.str());
+  const bool written = WriteAnswerFile(path, answers);
+  Say(written ? L"Answers saved to " + path : L"Answers could not be saved to " + path);
+}
+
+void Wizard::Screenshot(const std::wstring& name) {
+  if (options_.screenshots.empty()) return;
+  // Let the windows paint; the wizard's own steps wait in the queue.
+  ::UpdateWindow(frame_);
+  for (int i = 0; i < 10; ++i) {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, WM_APP - 1, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageW(&msg);
+    }
+    ::Sleep(20);
+  }
+  ++shots_;
+  const std::wstring path = options_.screenshots + L"\\" + std::to_wstring(shots_) + L"-" + name + L".png";
+  const HRESULT hr = SaveWindowPng(frame_, path);
+  Say(SUCCEEDED(hr) ? L"Screenshot: " + path : L"Screenshot failed: " + path + L" " + StatusText(hr));
+}
+
+}  // namespace
+
+Outcome RunWizard(const RunOptions& options, Transcript* transcript) {
+  Transcript local;
+  Wizard wizard(options, transcript ? transcript : &local);
+  return wizard.Run();
+}
+
+}  // namespace host
