@@ -4,7 +4,7 @@
 
 #include "NodeContainer.h"
 #include "RestoreRun.h"
-#include "SessionData.h"
+#include "SessionArrays.h"
 #include "comlib/Dialog.h"
 #include "comlib/Machine.h"
 #include "comlib/Result.h"
@@ -166,12 +166,15 @@ RestoreOutcome RestoreStart::Run() {
   }
   state_.restore->SetCallbacks(in_.phaseCallbacks);
 
-  RestoreNodeData node;
-  node.Read(in_.session);
-  BstrArray dependency;
-  in_.session->GetBackupDependency(&dependency.count, &dependency.items);
-  const std::vector<std::wstring> parts =
-      PartDirectories(dependency.items, dependency.items ? dependency.count : 0);
+  // The node names are not used; the services and the backup path are.
+  nodes::TextArray nodeNames;
+  nodes::ServiceArray services;
+  comlib::Bstr backupName, backupPath;
+  in_.session->GetRestoreNode(nodeNames.PutCount(), nodeNames.PutItems(), services.PutCount(),
+                              services.PutItems(), backupName.put(), backupPath.put());
+  nodes::TextArray dependency;
+  in_.session->GetBackupDependency(dependency.PutCount(), dependency.PutItems());
+  const std::vector<std::wstring> parts = PartDirectories(dependency.get(), dependency.count());
 
   if (!LoadBackupFiles(parts)) {
     Stop(L"Failed to load backupfiles");
@@ -185,15 +188,15 @@ RestoreOutcome RestoreStart::Run() {
     Stop(L"Failed to Start backup");
     return RestoreOutcome::Stopped;
   }
-  WriteRestorePath(node.backupPath);
+  WriteRestorePath(backupPath.get());
   state_.WaitForPhase();
 
-  if (node.serviceCount == 0 || !node.services) {
+  if (services.count() == 0) {
     state_.restore->Finish();
     return RestoreOutcome::Finished;
   }
   RestoreRun run(state_, in_.sink, in_.serviceCallbacks, parts);
-  return run.Run(node.services, node.serviceCount) ? RestoreOutcome::Finished
+  return run.Run(services.get(), services.count()) ? RestoreOutcome::Finished
                                                    : RestoreOutcome::NoBinding;
 }
 

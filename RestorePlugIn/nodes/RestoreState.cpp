@@ -2,27 +2,9 @@
 
 #include "comlib/PumpingWait.h"
 
-HRESULT RestoreState::OnMessage(IZelCWMessageSink* sink, BSTR text) noexcept {
-  if (sink) sink->AddMessage(0, text);
-  return S_OK;
-}
-
-HRESULT RestoreState::OnPhaseCompleted(IZelCWMessageSink* sink, BSTR text) noexcept {
-  Complete(phase_);
-  if (sink) sink->AddMessage(0, text);
-  if (event_) ::SetEvent(event_.get());
-  return S_OK;
-}
-
-HRESULT RestoreState::OnPartCompleted(IZelCWMessageSink* sink, BSTR text) noexcept {
-  Complete(part_);
-  if (sink && text) sink->AddMessage(0, text);
-  if (event_) ::SetEvent(event_.get());
-  return S_OK;
-}
-
 void RestoreState::Complete(Flags& flags) noexcept {
   if (!flags.waiting) flags.completedEarly = true;
+  if (event_) ::SetEvent(event_.get());
 }
 
 void RestoreState::Wait(Flags& flags) noexcept {

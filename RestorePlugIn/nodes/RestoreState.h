@@ -15,13 +15,11 @@ class RestoreState {
   comlib::ComPtr<IZelServiceBinding> binding;
   HRESULT bindingStatus = S_OK;  // of the last attempt to create and bind it
 
-  // The callbacks' behaviour, called by the page's callback methods.
-  // IZelAsynchRestoreCallbacks 3, 4, 5 and IZelServiceRestoreCallbacks 3.
-  static HRESULT OnMessage(IZelCWMessageSink* sink, BSTR text) noexcept;
-  // IZelAsynchRestoreCallbacks 6: the first phase has ended.
-  HRESULT OnPhaseCompleted(IZelCWMessageSink* sink, BSTR text) noexcept;
-  // IZelServiceRestoreCallbacks 4: one service part has ended.
-  HRESULT OnPartCompleted(IZelCWMessageSink* sink, BSTR text) noexcept;
+  // Called by the final callbacks after they passed their text on:
+  // IZelAsynchRestoreCallbacks 6 (the first phase has ended) and
+  // IZelServiceRestoreCallbacks 4 (one service part has ended).
+  void PhaseEnded() noexcept { Complete(phase_); }
+  void PartEnded() noexcept { Complete(part_); }
 
   // Before the start call of the first phase or of a part.
   void BeginPhase() noexcept { phase_ = Flags(); }

@@ -72,11 +72,13 @@ class FakeSink : public Fake<FakeSink, IZelCWMessageSink> {
 class FakePhaseCallbacks : public Fake<FakePhaseCallbacks, IZelAsynchRestoreCallbacks> {
  public:
   FakePhaseCallbacks(RestoreState& state, IZelCWMessageSink* sink) : state_(state), sink_(sink) {}
-  STDMETHODIMP OnInfo(BSTR text) noexcept override { return RestoreState::OnMessage(sink_, text); }
-  STDMETHODIMP OnWarning(BSTR text) noexcept override { return RestoreState::OnMessage(sink_, text); }
-  STDMETHODIMP OnError(BSTR text) noexcept override { return RestoreState::OnMessage(sink_, text); }
+  STDMETHODIMP OnInfo(BSTR text) noexcept override { return sink_->AddMessage(0, text); }
+  STDMETHODIMP OnWarning(BSTR text) noexcept override { return sink_->AddMessage(0, text); }
+  STDMETHODIMP OnError(BSTR text) noexcept override { return sink_->AddMessage(0, text); }
   STDMETHODIMP OnCompleted(long, BSTR text) noexcept override {
-    return state_.OnPhaseCompleted(sink_, text);
+    sink_->AddMessage(0, text);
+    state_.PhaseEnded();
+    return S_OK;
   }
 
  private:
@@ -87,11 +89,11 @@ class FakePhaseCallbacks : public Fake<FakePhaseCallbacks, IZelAsynchRestoreCall
 class FakeServiceCallbacks : public Fake<FakeServiceCallbacks, IZelServiceRestoreCallbacks> {
  public:
   FakeServiceCallbacks(RestoreState& state, IZelCWMessageSink* sink) : state_(state), sink_(sink) {}
-  STDMETHODIMP OnProgress(long, BSTR text) noexcept override {
-    return RestoreState::OnMessage(sink_, text);
-  }
+  STDMETHODIMP OnProgress(long, BSTR text) noexcept override { return sink_->AddMessage(0, text); }
   STDMETHODIMP OnCompleted(long, BSTR text) noexcept override {
-    return state_.OnPartCompleted(sink_, text);
+    if (text) sink_->AddMessage(0, text);
+    state_.PartEnded();
+    return S_OK;
   }
 
  private:

@@ -9,6 +9,7 @@
 #include "Fakes.h"
 #include "TestSupport.h"
 #include "comlib/Unique.h"
+#include "nodes/RestorePropertyPage2.h"
 #include "nodes/RestoreRun.h"
 #include "nodes/RestoreStart.h"
 
@@ -495,6 +496,53 @@ TEST_F(ServiceRunTest, HelperThatCannotBeCreatedIsReportedAndTheRunGoesOn) {
                                        L"Report, Restoring part1 of2", L"Report, Restoring part2 of2"}),
             PartLines());
   EXPECT_EQ(2, helper.starts);
+}
+
+// --- the page's Apply -------------------------------------------------------
+
+class PageApplyTest : public ServiceRunTest {
+ protected:
+  void SetUp() override {
+    ServiceRunTest::SetUp();
+    ASSERT_EQ(S_OK, CRestorePropertyPage2::CreateInstance(nullptr, IID_IPropertyPage, page.PutVoid()));
+    IUnknown* objects[] = {static_cast<IRestoreModule*>(&session)};
+    ASSERT_EQ(S_OK, page->SetObjects(1, objects));
+    comlib::ComPtr<IZelCWPropertyPageAdaption> adaption;
+    ASSERT_EQ(S_OK, page.As(&adaption));
+    ASSERT_EQ(S_OK, adaption->SetMessageSink(static_cast<IZelCWMessageSink*>(&sink)));
+  }
+  comlib::ComPtr<IPropertyPage> page;
+};
+
+// The page's own callbacks carry the ends into its waits.
+TEST_F(PageApplyTest, RunsTheRestoreThroughThePagesCallbacks) {
+  session.services = {{L"Alarm", kHelper, true}};
+  session.dependency = {L"D:\\B\\Tue\\BackupInfo.xml", L"D:\\B\\Mon\\BackupInfo.xml"};
+  EXPECT_EQ(S_OK, page->Apply());
+  EXPECT_EQ(S_FALSE, page->IsPageDirty());
+  EXPECT_FALSE(machine.hung);
+  EXPECT_EQ((std::vector<std::wstring>{L"Restoring system", L"Phase one done", L"",
+                                       L"***Starting to restore Services***", L"", L"Waiting...",
+                                       L"Alarm, Restoring part1 of2", L"Copying", L"",
+                                       L"Alarm, Restoring part2 of2", L"Copying", L""}),
+            sink.Progress());
+}
+
+TEST_F(PageApplyTest, EndsAnnouncedInsideTheStartCallsDoNotMakeThePageWait) {
+  session.services = {{L"Alarm", kHelper, true}};
+  restore.completion = Completion::InsideStart;
+  helper.completion = Completion::InsideStart;
+  machine.hangLimitMs = 3000;
+  EXPECT_EQ(S_OK, page->Apply());
+  EXPECT_FALSE(machine.hung);
+  EXPECT_EQ(1u, ProgressCount(L"Phase one done"));
+  EXPECT_EQ(3u, ProgressCount(L"Part done"));
+}
+
+TEST_F(PageApplyTest, BindingFailureAnswersFalse) {
+  binding.bindStatus = E_FAIL;
+  EXPECT_EQ(S_FALSE, page->Apply());
+  EXPECT_EQ(0, helper.starts);
 }
 
 }  // namespace
