@@ -95,8 +95,11 @@ HRESULT RunRegistryScripts(HINSTANCE module, const ObjectEntry* table, size_t co
 HRESULT RegisterTypeLibrary(HINSTANCE module, UINT index) noexcept {
   std::wstring path;
   RETURN_IF_FAILED(TypeLibraryPath(module, index, &path));
+  // Registered by hand rather than with REGKIND_REGISTER: Wine would record
+  // the module path without the "\\N" of a second library.
   ComPtr<ITypeLib> library;
-  return ::LoadTypeLibEx(path.c_str(), REGKIND_REGISTER, library.Put());
+  RETURN_IF_FAILED(::LoadTypeLibEx(path.c_str(), REGKIND_NONE, library.Put()));
+  return ::RegisterTypeLib(library.Get(), &path[0], nullptr);
 }
 
 HRESULT UnregisterTypeLibrary(HINSTANCE module, UINT index) noexcept {
