@@ -2,8 +2,8 @@
 
 #include <msxml2.h>
 
-#include "NodeContainer.h"
 #include "RestoreRun.h"
+#include "catalogue/Xml.h"
 #include "SessionArrays.h"
 #include "comlib/Dialog.h"
 #include "comlib/Machine.h"
@@ -50,17 +50,20 @@ void RestoreStart::Line(long kind, const wchar_t* text) {
 }
 
 bool RestoreStart::LoadBackupFiles(const std::vector<std::wstring>& parts) {
-  std::vector<comlib::ComPtr<IXMLDOMElement>> containers;
+  // The documents stay loaded until the service has taken the elements.
+  std::vector<xml::Document> documents(parts.size());
+  std::vector<xml::Element> containers(parts.size());
   std::vector<IXMLDOMElement*> elements;
   std::vector<comlib::Bstr> directories;
   std::vector<BSTR> texts;
-  for (const std::wstring& part : parts) {
+  for (size_t i = 0; i < parts.size(); ++i) {
     // The part directory ends with a backslash already; the doubled one is
-    // read as one.
-    containers.push_back(ReadNodeContainer(part + L"\\BackupInfo.xml"));
-    directories.emplace_back(part);
+    // read as one. An unreadable file leaves an empty element.
+    const std::wstring file = parts[i] + L"\\BackupInfo.xml";
+    xml::FindNodeContainer(file.c_str(), &documents[i], &containers[i]);
+    elements.push_back(containers[i].Get());
+    directories.emplace_back(parts[i]);
   }
-  for (const auto& container : containers) elements.push_back(container.Get());
   for (const auto& directory : directories) texts.push_back(directory.get());
   const long count = static_cast<long>(parts.size());
   return state_.restore->LoadBackupFiles(count, elements.empty() ? nullptr : elements.data(), count,
