@@ -3,6 +3,7 @@
 #include <new>
 
 #include "Module.h"
+#include "Unique.h"
 
 namespace comlib {
 
@@ -19,7 +20,11 @@ SIZE DialogTemplateSize(UINT templateId) noexcept {
       return false;
     }
   } measure;
-  HWND window = measure.Create(nullptr, templateId);
+  // A child template cannot be created without a parent; a hidden
+  // message-only window serves.
+  UniqueHwnd parent(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      Module::Instance(), nullptr));
+  HWND window = measure.Create(parent.get(), templateId);
   if (window) {
     RECT rect;
     ::GetWindowRect(window, &rect);

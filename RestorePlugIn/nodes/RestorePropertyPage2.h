@@ -66,6 +66,11 @@ class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>
   STDMETHODIMP Reserved9(LONG* result) noexcept override;
   STDMETHODIMP SetMessageSink(IUnknown* sink) noexcept override;
 
+  // The mapping of the last validation, as Apply hands it on: new names and
+  // node ids, pairwise.
+  const std::vector<comlib::Bstr>& MappedNewNames() const noexcept { return mappedNewNames_; }
+  const std::vector<ObjectId>& MappedNodeIds() const noexcept { return mappedNodeIds_; }
+
   // IZelCWPageDescription
   STDMETHODIMP GetPageDescription(BSTR* description) noexcept override;
 
