@@ -62,6 +62,18 @@ std::string DescribeAsXml(const RestoredSystem& system) {
   return xml;
 }
 
+std::wstring GuidText(const GUID& id) {
+  wchar_t text[40] = {};
+  ::StringFromGUID2(id, text, 40);
+  return text;
+}
+
+HRESULT CopyOut(const std::wstring& text, BSTR* out) noexcept {
+  if (!out) return E_POINTER;
+  *out = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
 void SetLastRestoredSystem(const RestoredSystem& system) {
   g_last = system;
   g_haveLast = true;

@@ -36,6 +36,11 @@ extern const wchar_t kDescriptionFile[];
 void SetLastRestoredSystem(const RestoredSystem& system);
 bool LastRestoredSystem(RestoredSystem* system);
 
+// A GUID in the braced upper-case registry form.
+std::wstring GuidText(const GUID& id);
+// A fresh BSTR of the text for an out parameter.
+HRESULT CopyOut(const std::wstring& text, BSTR* out) noexcept;
+
 // Makes every folder of a full path; true when it exists afterwards.
 bool MakeDirectories(const std::wstring& path);
 

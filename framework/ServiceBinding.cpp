@@ -14,18 +14,6 @@ const wchar_t kSystemsKey[] = L"Software\\Ondrel\\ZelFramework\\Systems";
 
 namespace {
 
-HRESULT CopyOut(const std::wstring& text, BSTR* out) {
-  if (!out) return E_POINTER;
-  *out = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
-  return *out ? S_OK : E_OUTOFMEMORY;
-}
-
-std::wstring GuidText(const GUID& id) {
-  wchar_t text[40] = {};
-  ::StringFromGUID2(id, text, 40);
-  return text;
-}
-
 // Copies every file below from into to (made as needed); the relative paths
 // of the files copied, or false at the first failure.
 bool CopyTree(const std::wstring& from, const std::wstring& to, const std::wstring& relative,

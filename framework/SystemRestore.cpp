@@ -13,12 +13,6 @@ const IID kDomElementIid = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0,
 
 std::wstring Text(BSTR s) { return s ? std::wstring(s, ::SysStringLen(s)) : std::wstring(); }
 
-std::wstring GuidText(const GUID& id) {
-  wchar_t text[40] = {};
-  ::StringFromGUID2(id, text, 40);
-  return text;
-}
-
 std::wstring Attribute(IXMLDOMElement* element, const wchar_t* name) {
   VARIANT value;
   ::VariantInit(&value);
@@ -94,12 +88,6 @@ ULONGLONG FolderBytes(const std::wstring& folder) {
 std::wstring WithoutTrailingSlash(std::wstring path) {
   while (path.size() > 3 && path.back() == L'\\') path.pop_back();
   return path;
-}
-
-HRESULT CopyOut(const std::wstring& text, BSTR* out) {
-  if (!out) return E_POINTER;
-  *out = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
-  return *out ? S_OK : E_OUTOFMEMORY;
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "RestoreRun.h"
 
-#include <cstring>
-
+#include "catalogue/ObjectIds.h"
 #include "comlib/Bstr.h"
 #include "comlib/PumpingWait.h"
 
@@ -12,19 +11,6 @@ const DWORD kPauseBetweenStartsMs = 10000;
 const int kStartAttempts = 10;
 
 }  // namespace
-
-std::wstring GuidText(const GUID& id) {
-  wchar_t text[40] = {};
-  ::StringFromGUID2(id, text, 40);
-  return text;
-}
-
-std::wstring GuidText(const ObjectId& id) {
-  GUID guid;
-  static_assert(sizeof guid == sizeof id, "an ObjectId has the layout of a GUID");
-  std::memcpy(&guid, &id, sizeof guid);
-  return GuidText(guid);
-}
 
 void RestoreRun::Line(long kind, const std::wstring& text) {
   if (sink_) sink_->AddMessage(kind, comlib::Bstr(text).get());
@@ -67,10 +53,8 @@ void RestoreRun::RestorePart(const ServiceNodeStructure& service, size_t part) {
   Line(0, name.str() + L", Restoring part" + std::to_wstring(part + 1) + L" of" +
               std::to_wstring(parts_.size()));
 
-  CLSID helperClass;
-  std::memcpy(&helperClass, &service.helperId, sizeof helperClass);
   comlib::ComPtr<IServiceRestoreHelper> helper;
-  if (FAILED(::CoCreateInstance(helperClass, nullptr, CLSCTX_ALL, IID_IServiceRestoreHelper,
+  if (FAILED(::CoCreateInstance(ToGuid(service.helperId), nullptr, CLSCTX_ALL, IID_IServiceRestoreHelper,
                                 helper.PutVoid())) ||
       !helper) {
     Line(2, L"Failed to create the restore helper of " + name.str());
@@ -80,7 +64,7 @@ void RestoreRun::RestorePart(const ServiceNodeStructure& service, size_t part) {
   std::wstring folder = parts_[part];
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
   helper->Initialize(state_.binding.Get(),
-                     comlib::Bstr(folder + L"\\" + GuidText(service.helperId)).get());
+                     comlib::Bstr(folder + L"\\" + ObjectIdToText(service.helperId)).get());
 
   for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
     state_.BeginPart();

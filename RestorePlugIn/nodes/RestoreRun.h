@@ -10,10 +10,6 @@
 #include "RestoreState.h"
 #include "ZelFramework.h"
 
-// A GUID (or ObjectId) in the braced upper-case registry form.
-std::wstring GuidText(const GUID& id);
-std::wstring GuidText(const ObjectId& id);
-
 class RestoreRun {
  public:
   RestoreRun(RestoreState& state, IZelCWMessageSink* sink, IZelServiceRestoreCallbacks* callbacks,

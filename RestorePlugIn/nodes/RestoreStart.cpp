@@ -3,6 +3,7 @@
 #include <msxml2.h>
 
 #include "RestoreRun.h"
+#include "catalogue/ObjectIds.h"
 #include "catalogue/Xml.h"
 #include "SessionArrays.h"
 #include "comlib/Dialog.h"
@@ -93,7 +94,7 @@ void RestoreStart::PassChoices() {
   if (createNewId) {
     GUID id = GUID_NULL;
     ::CoCreateGuid(&id);
-    state_.restore->SetSystemId(comlib::Bstr(GuidText(id)).get());
+    state_.restore->SetSystemId(comlib::Bstr(ObjectIdToText(FromGuid(id))).get());
     comlib::Bstr newName;
     in_.session->GetNewSystemName(newName.put());
     state_.restore->SetSystemName(newName.get());

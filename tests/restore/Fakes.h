@@ -12,6 +12,9 @@
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
 #include "comlib/ComPtr.h"
+#include "catalogue/ObjectIds.h"
+#include "comlib/Bstr.h"
+#include "nodes/RestoreStart.h"
 #include "nodes/RestoreState.h"
 
 namespace restore_fakes {
@@ -270,6 +273,34 @@ class RegisteredClass {
   class Factory;
   Factory* factory_;
   DWORD cookie_ = 0;
+};
+
+// A GUID in the braced upper-case registry form.
+inline std::wstring GuidText(const GUID& id) { return ObjectIdToText(FromGuid(id)); }
+
+// Apply over a fake session, a recording sink and callbacks that behave as
+// the page's. A test that points the state at fakes of its own resets the
+// state before those go.
+class ApplyHarness {
+ public:
+  HRESULT Apply(bool* finished = nullptr) {
+    RestoreStartInput in;
+    in.session = &session;
+    in.mappedNodeIds = &mappedIds;
+    in.mappedNewNames = &mappedNames;
+    in.sink = &sink;
+    in.phaseCallbacks = &phase;
+    in.serviceCallbacks = &service;
+    return ApplyRestore(state, in, finished);
+  }
+
+  FakeSink sink;
+  FakeSession session;
+  std::vector<ObjectId> mappedIds;
+  std::vector<comlib::Bstr> mappedNames;
+  RestoreState state;
+  FakePhaseCallbacks phase{state, &sink};
+  FakeServiceCallbacks service{state, &sink};
 };
 
 }  // namespace restore_fakes

@@ -10,8 +10,6 @@
 #include "Components.h"
 #include "Fakes.h"
 #include "TestSupport.h"
-#include "nodes/RestoreRun.h"
-#include "nodes/RestoreStart.h"
 
 namespace {
 
@@ -28,7 +26,7 @@ const char kSec1[] = "{11111111-2222-3333-4444-666666666666}";
 
 std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
 
-class FrameworkTest : public ::testing::Test {
+class FrameworkTest : public ::testing::Test, public ApplyHarness {
  protected:
   void SetUp() override {
     ASSERT_EQ(S_OK, registration.status());
@@ -71,16 +69,6 @@ class FrameworkTest : public ::testing::Test {
                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
   }
 
-  HRESULT Apply(bool* finished = nullptr) {
-    RestoreStartInput in;
-    in.session = &session;
-    in.mappedNodeIds = &mappedIds;
-    in.mappedNewNames = &mappedNames;
-    in.sink = &sink;
-    in.phaseCallbacks = &phase;
-    in.serviceCallbacks = &service;
-    return ApplyRestore(state, in, finished);
-  }
   size_t Count(const SinkLine& line) const {
     return static_cast<size_t>(std::count(sink.lines.begin(), sink.lines.end(), line));
   }
@@ -91,13 +79,6 @@ class FrameworkTest : public ::testing::Test {
   FakeMachine machine;
   TempDir backups;
   TempDir targets;
-  FakeSink sink;
-  FakeSession session;
-  std::vector<ObjectId> mappedIds;
-  std::vector<comlib::Bstr> mappedNames;
-  RestoreState state;
-  FakePhaseCallbacks phase{state, &sink};
-  FakeServiceCallbacks service{state, &sink};
 };
 
 TEST_F(FrameworkTest, RestoresTheSystemAndItsServiceOnDisk) {

@@ -10,8 +10,6 @@
 #include "TestSupport.h"
 #include "comlib/Unique.h"
 #include "nodes/RestorePropertyPage2.h"
-#include "nodes/RestoreRun.h"
-#include "nodes/RestoreStart.h"
 
 namespace {
 
@@ -44,7 +42,7 @@ std::wstring ReadTempBackupPath(const std::wstring& keyPath, DWORD* type = nullp
   return data;
 }
 
-class RestoreStartTest : public ::testing::Test {
+class RestoreStartTest : public ::testing::Test, public ApplyHarness {
  protected:
   ~RestoreStartTest() override {
     // The fakes go before the state that points at them.
@@ -53,17 +51,6 @@ class RestoreStartTest : public ::testing::Test {
     restore.callbacks = nullptr;
     ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, keyPath.c_str());
     ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kTestKeys);  // only when no other test holds a key
-  }
-
-  HRESULT Apply(bool* finished = nullptr) {
-    RestoreStartInput in;
-    in.session = &session;
-    in.mappedNodeIds = &mappedIds;
-    in.mappedNewNames = &mappedNames;
-    in.sink = &sink;
-    in.phaseCallbacks = &phase;
-    in.serviceCallbacks = &service;
-    return ApplyRestore(state, in, finished);
   }
 
   size_t ProgressCount(const std::wstring& text) const {
@@ -78,15 +65,10 @@ class RestoreStartTest : public ::testing::Test {
   }
 
   FakeMachine machine;
-  FakeSink sink;
-  FakeSession session;
   FakeSystemRestore restore;
   FakeBinding binding;
   FakeHelper helper;
   FakeSettings settings;
-  RestoreState state;
-  FakePhaseCallbacks phase{state, &sink};
-  FakeServiceCallbacks service{state, &sink};
   bool restoreCreatable = true;
   bool settingsCreatable = true;
   RegisteredClass restoreClass{CLSID_ZelSystemRestore, [this]() -> IUnknown* {
@@ -97,8 +79,6 @@ class RestoreStartTest : public ::testing::Test {
   RegisteredClass settingsClass{CLSID_ZelSystemSettings, [this]() -> IUnknown* {
                                   return settingsCreatable ? static_cast<IZelSystemSettings*>(&settings) : nullptr;
                                 }};
-  std::vector<ObjectId> mappedIds;
-  std::vector<comlib::Bstr> mappedNames;
   std::wstring keyPath = NewKeyPath();
 
   void SetUp() override { settings.keyPath = keyPath; }
