@@ -1,0 +1,161 @@
+#include "catalogue/BackupNodes.h"
+
+#include "catalogue/FileFinder.h"
+#include "catalogue/PathText.h"
+
+bool DuplicateRule::Hides(const std::wstring& path) const {
+  const std::wstring folder = FolderNameOf(path);
+  return !folder.empty() && folders_.count(folder) != 0;
+}
+
+void DuplicateRule::Add(const std::wstring& path) {
+  // Every text between two backslashes; such a text never starts a path.
+  size_t start = path.find(L'\\');
+  while (start != std::wstring::npos) {
+    const size_t end = path.find(L'\\', start + 1);
+    if (end == std::wstring::npos) break;
+    folders_.insert(path.substr(start + 1, end - start - 1));
+    start = end;
+  }
+}
+
+void BackupNodes::SetPaths(const std::vector<comlib::Bstr>& paths) {
+  std::vector<comlib::Bstr> copy = paths;
+  infoFiles.clear();
+  entries.clear();
+  roots = std::move(copy);
+  byId_.clear();
+  byIdSize_ = static_cast<size_t>(-1);
+  byTreeItem_.clear();
+}
+
+void BackupNodes::Load(std::vector<FileRecord>* records) {
+  FileFinder finder;
+  for (const comlib::Bstr& root : roots) finder.AddFolder(root.c_str());
+  finder.AddFileName(L"BackupInfo.xml");
+  const std::vector<std::wstring> found = finder.Find();
+
+  // A backup copied into a folder of the same name elsewhere is listed once.
+  DuplicateRule rule;
+  for (const comlib::Bstr& listed : infoFiles) rule.Add(listed.str());
+  const size_t firstNew = infoFiles.size();
+  std::vector<size_t> recordOf;  // record index per path of infoFiles from firstNew on
+  for (const std::wstring& path : found) {
+    const bool hidden = rule.Hides(path);
+    if (records) records->push_back(FileRecord{path, hidden, S_OK, ReadXML::Outcome::NotRead});
+    if (hidden) continue;
+    rule.Add(path);
+    infoFiles.emplace_back(path);
+    if (records) recordOf.push_back(records->size() - 1);
+  }
+
+  for (size_t i = 0; i < infoFiles.size(); ++i) {
+    ReadXML reader(infoFiles[i].c_str());
+    const HRESULT status = reader.Read();
+    if (records && i >= firstNew) {
+      FileRecord& record = (*records)[recordOf[i - firstNew]];
+      record.status = status;
+      record.outcome = reader.LastOutcome();
+    }
+    if (status != S_OK) continue;
+    entries.emplace_back();
+    reader.GetBackupNode(&entries.back());
+  }
+}
+
+void BackupNodes::BuildDependencies() {
+  // Entries by parent id, in catalogue order: each entry's dependents are
+  // the ids of the entries naming it, as a comparison of every pair gives.
+  std::unordered_map<ObjectId, std::vector<size_t>, ObjectIdHash> byParent;
+  byParent.reserve(entries.size());
+  for (size_t i = 0; i < entries.size(); ++i) byParent[entries[i].parentId].push_back(i);
+  for (BackupNode& entry : entries) {
+    const auto it = byParent.find(entry.id);
+    if (it == byParent.end()) continue;
+    for (size_t child : it->second) entry.dependents.push_back(entries[child].id);
+  }
+}
+
+const std::vector<size_t>& BackupNodes::PositionsOf(const ObjectId& id) {
+  if (byIdSize_ != entries.size()) {
+    byId_.clear();
+    byId_.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) byId_[entries[i].id].push_back(i);
+    byIdSize_ = entries.size();
+  }
+  static const std::vector<size_t> none;
+  const auto it = byId_.find(id);
+  return it == byId_.end() ? none : it->second;
+}
+
+HRESULT BackupNodes::FindByTreeItem(HTREEITEM item, size_t* position) {
+  const auto it = byTreeItem_.find(item);
+  if (it != byTreeItem_.end() && it->second < entries.size() && entries[it->second].treeItem == item) {
+    // The index holds the first position that SetTreeItem gave the item.
+    *position = it->second;
+    return S_OK;
+  }
+  // Not indexed, or written past SetTreeItem: look at every entry.
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].treeItem == item) {
+      if (item) byTreeItem_[item] = i;
+      *position = i;
+      return S_OK;
+    }
+  }
+  return S_FALSE;
+}
+
+void BackupNodes::GetNodeByTreeItem(HTREEITEM item, BackupNode* node) {
+  size_t position = 0;
+  if (FindByTreeItem(item, &position) == S_OK)
+    *node = entries[position];
+  else
+    *node = BackupNode();
+}
+
+void BackupNodes::SetTreeItem(const ObjectId& id, HTREEITEM item) {
+  const std::vector<size_t>& positions = PositionsOf(id);
+  if (positions.empty()) return;
+  for (size_t i : positions) entries[i].treeItem = item;
+  if (!item) return;
+  const auto it = byTreeItem_.find(item);
+  const size_t first = positions.front();
+  if (it == byTreeItem_.end() || it->second >= entries.size() || entries[it->second].treeItem != item ||
+      first < it->second)
+    byTreeItem_[item] = first;
+}
+
+std::vector<BackupNodes::TreeRow> BackupNodes::DependencyTree() const {
+  std::unordered_map<ObjectId, std::vector<size_t>, ObjectIdHash> children;
+  std::vector<size_t> rootEntries;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    // The null parent id means "depends on none", also below an entry whose
+    // own id did not parse.
+    if (IsNullObjectId(entries[i].parentId))
+      rootEntries.push_back(i);
+    else
+      children[entries[i].parentId].push_back(i);
+  }
+
+  struct Pending {
+    size_t entry, depth, parentRow;
+  };
+  std::vector<TreeRow> rows;
+  std::vector<bool> shown(entries.size(), false);
+  std::vector<Pending> stack;
+  for (auto it = rootEntries.rbegin(); it != rootEntries.rend(); ++it) stack.push_back({*it, 0, kNoRow});
+  while (!stack.empty()) {
+    const Pending next = stack.back();
+    stack.pop_back();
+    if (shown[next.entry]) continue;
+    shown[next.entry] = true;
+    rows.push_back(TreeRow{next.entry, next.depth, next.parentRow});
+    const size_t row = rows.size() - 1;
+    const auto it = children.find(entries[next.entry].id);
+    if (it == children.end()) continue;
+    for (auto c = it->second.rbegin(); c != it->second.rend(); ++c)
+      if (!shown[*c]) stack.push_back({*c, next.depth + 1, row});
+  }
+  return rows;
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The backup catalogue: finds every backup information file under the
+// configured folders, reads them and links the backups by their parents.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "catalogue/BackupNode.h"
+#include "catalogue/ReadXML.h"
+#include "comlib/Bstr.h"
+
+class BackupNodes {
+ public:
+  // What became of one information file that Load found.
+  struct FileRecord {
+    std::wstring path;
+    bool hidden = false;  // left out by the duplicate rule, not read
+    HRESULT status = S_OK;
+    ReadXML::Outcome outcome = ReadXML::Outcome::NotRead;
+  };
+
+  // One row of the dependency tree, in the order the rows are to be
+  // inserted: a row's parent row always comes before it.
+  struct TreeRow {
+    size_t entry;      // position in entries
+    size_t depth;      // 0 for a root
+    size_t parentRow;  // kNoRow for a root
+  };
+  static constexpr size_t kNoRow = static_cast<size_t>(-1);
+
+  BackupNodes() = default;
+  BackupNodes(const BackupNodes&) = default;
+  BackupNodes& operator=(const BackupNodes&) = default;
+  virtual ~BackupNodes() = default;
+
+  void SetPaths(const std::vector<comlib::Bstr>& paths);
+  // Finds, filters and reads; records says what became of each file found.
+  void Load(std::vector<FileRecord>* records = nullptr);
+  void BuildDependencies();
+  std::vector<BackupNode> GetNodes() const { return entries; }
+  // S_OK and the position of the first entry shown by the item; S_FALSE when none is.
+  HRESULT FindByTreeItem(HTREEITEM item, size_t* position);
+  void GetNodeByTreeItem(HTREEITEM item, BackupNode* node);
+  void SetTreeItem(const ObjectId& id, HTREEITEM item);
+
+  // The tree the selection page shows: the entries with the null parent id
+  // as roots, below each entry the entries that name it as parent, siblings
+  // in catalogue order. Every entry appears at most once, so repeated ids
+  // and parent cycles cannot make it endless; entries whose parent chain
+  // does not reach a root are left out.
+  std::vector<TreeRow> DependencyTree() const;
+
+  std::vector<comlib::Bstr> roots;
+  std::vector<comlib::Bstr> infoFiles;
+  std::vector<BackupNode> entries;
+
+ private:
+  const std::vector<size_t>& PositionsOf(const ObjectId& id);
+
+  // Look-ups by id and by tree item, so that the page's calls stay near
+  // linear. They follow entries: rebuilt when its size changed, and a tree
+  // item found in the index is checked against the entry itself.
+  std::unordered_map<ObjectId, std::vector<size_t>, ObjectIdHash> byId_;
+  size_t byIdSize_ = static_cast<size_t>(-1);
+  std::unordered_map<HTREEITEM, size_t> byTreeItem_;
+};
+
+// Whether the duplicate rule leaves out an information file: its folder
+// name is a whole folder of a path already listed. Paths are added as they
+// are listed.
+class DuplicateRule {
+ public:
+  bool Hides(const std::wstring& path) const;
+  void Add(const std::wstring& path);
+
+ private:
+  std::unordered_set<std::wstring> folders_;
+};

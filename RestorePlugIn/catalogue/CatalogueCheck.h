@@ -1,0 +1,55 @@
+#pragma once
+// What the catalogue makes of a set of backup folders, for the diagnostics
+// tool: the tree the selection page shows and every information file that
+// was found but does not appear in it, with the reason.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/BackupNodes.h"
+#include "comlib/Bstr.h"
+
+class CatalogueCheck {
+ public:
+  enum class Reason {
+    CannotLoad,
+    NoDocumentElement,
+    EmptyDocumentElement,
+    NoNodeContainer,
+    EmptyNodeContainer,
+    MalformedService,
+    HiddenByDuplicateRule,
+    ParentNotInCatalogue,
+    AncestorNotInCatalogue,
+    ParentCycle,
+  };
+  struct Listed {
+    size_t depth;
+    size_t entry;  // position in Catalogue().entries
+  };
+  struct Dropped {
+    std::wstring path;
+    Reason reason;
+    std::wstring detail;  // the folder name or the missing parent id
+  };
+
+  void Run(const std::vector<comlib::Bstr>& folders);
+
+  const BackupNodes& Catalogue() const noexcept { return catalogue_; }
+  size_t FoundCount() const noexcept { return found_; }
+  const std::vector<Listed>& Tree() const noexcept { return tree_; }
+  const std::vector<Dropped>& DroppedFiles() const noexcept { return dropped_; }
+  // 0 when every backup found is listed, 1 when some were dropped.
+  int ExitCode() const noexcept { return dropped_.empty() ? 0 : 1; }
+  // The tree, indented two spaces per level, then one "dropped" line per file.
+  std::wstring Report() const;
+
+  static const wchar_t* ReasonText(Reason reason) noexcept;
+
+ private:
+  BackupNodes catalogue_;
+  size_t found_ = 0;
+  std::vector<Listed> tree_;
+  std::vector<Dropped> dropped_;
+};

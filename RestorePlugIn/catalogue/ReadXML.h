@@ -1,0 +1,42 @@
+#pragma once
+// Reads one backup information file ("BackupInfo.xml") into a BackupNode.
+#include <windows.h>
+
+#include "catalogue/BackupNode.h"
+#include "comlib/Bstr.h"
+
+class ReadXML {
+ public:
+  // Why a reading ended as it did, finer than the status of Read.
+  enum class Outcome {
+    NotRead,
+    Read,                  // S_OK
+    CannotLoad,            // S_FALSE: missing, unreadable, not well formed or refused
+    NoNodeContainer,       // S_FALSE: a current-layout file without "SYSTEM"
+    EmptyNodeContainer,    // S_FALSE
+    NoDocumentElement,     // E_FAIL
+    EmptyDocumentElement,  // E_FAIL: a current-layout document element without children
+    MalformedService,      // E_FAIL: a "SERVICE" lacks one of its four attributes
+  };
+
+  explicit ReadXML(const wchar_t* path);
+  virtual ~ReadXML() = default;
+  ReadXML(const ReadXML&) = delete;
+  ReadXML& operator=(const ReadXML&) = delete;
+
+  // S_OK, S_FALSE (nothing to read) or E_FAIL (malformed).
+  HRESULT Read();
+  void GetBackupNode(BackupNode* node) const;
+  Outcome LastOutcome() const noexcept { return outcome_; }
+
+ private:
+  HRESULT Finish(Outcome outcome, HRESULT status) noexcept {
+    outcome_ = outcome;
+    return status;
+  }
+  HRESULT ReadFile();
+
+  comlib::Bstr path_;
+  BackupNode node_;
+  Outcome outcome_ = Outcome::NotRead;
+};

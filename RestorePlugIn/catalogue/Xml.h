@@ -1,0 +1,83 @@
+#pragma once
+// The platform's XML document object (MSXML), with only what the backup
+// files and the settings file need. Documents are loaded synchronously and
+// never resolve anything outside the file: files come from shared backup
+// folders, so a document type declaration is refused before parsing.
+#include <windows.h>
+#include <msxml2.h>
+
+#include "comlib/Bstr.h"
+#include "comlib/ComPtr.h"
+
+namespace xml {
+
+// mingw's msxml2.h declares no uuids and no import library defines them.
+extern const CLSID kClsidDomDocument;  // {2933BF90-7B36-11D2-B20E-00C04F983E60}
+extern const IID kIidDocument;         // IXMLDOMDocument
+extern const IID kIidDocument2;        // IXMLDOMDocument2
+extern const IID kIidNode;             // IXMLDOMNode
+extern const IID kIidElement;          // IXMLDOMElement
+
+enum class AttributeStatus { Present, Absent, Failed };
+
+// One element, or none (false).
+class Element {
+ public:
+  Element() noexcept = default;
+  explicit Element(comlib::ComPtr<IXMLDOMElement> element) noexcept : e_(std::move(element)) {}
+  explicit operator bool() const noexcept { return static_cast<bool>(e_); }
+  // For callers that hand the element on (the restore start gives node
+  // elements to the framework).
+  IXMLDOMElement* Get() const noexcept { return e_.Get(); }
+
+  // Null when it cannot be read.
+  comlib::Bstr TagName() const;
+  // Exact comparison, case included.
+  bool HasTag(const wchar_t* name) const;
+  // Present: the value; Absent: an empty text; Failed: a null text.
+  AttributeStatus Attribute(const wchar_t* name, comlib::Bstr* value) const;
+  // Any child node at all, elements or not.
+  bool HasChildNodes() const noexcept;
+  // Element children only: text, comments and processing instructions are passed over.
+  Element FirstChild() const noexcept;
+  Element NextSibling() const noexcept;
+
+  HRESULT SetAttribute(const wchar_t* name, const wchar_t* value) noexcept;
+  HRESULT AppendChild(const Element& child) noexcept;
+
+ private:
+  comlib::ComPtr<IXMLDOMElement> e_;
+};
+
+class Document {
+ public:
+  // A fresh empty document; fails when the document object cannot be made.
+  HRESULT Create() noexcept;
+  // Creates the document when needed and loads the file completely.
+  // Fails for a missing or unreadable file, a document that is not well
+  // formed, and any file with a document type declaration.
+  HRESULT Load(const wchar_t* path) noexcept;
+  Element DocumentElement() const noexcept;
+  HRESULT CreateElement(const wchar_t* tag, Element* out) noexcept;
+  // Appends to the document itself: the first element becomes the document element.
+  HRESULT AppendChild(const Element& child) noexcept;
+  HRESULT Save(const wchar_t* path) noexcept;
+  IXMLDOMDocument* Get() const noexcept { return doc_.Get(); }
+
+ private:
+  comlib::ComPtr<IXMLDOMDocument> doc_;
+};
+
+// The element whose children are the node elements of a backup information
+// file: the last "SYSTEM" child when the document element has "Name",
+// otherwise the document element itself. None when there is no such element.
+Element FindNodeContainer(const Document& document);
+// Loads the file and finds its node container; fails when the file cannot be
+// loaded or has no node container.
+HRESULT FindNodeContainer(const wchar_t* path, Document* document, Element* container) noexcept;
+
+// True when the raw bytes of a file may hold a document type declaration, or
+// are in an encoding where that cannot be ruled out by looking at them.
+bool MayDeclareDocumentType(const unsigned char* bytes, size_t size) noexcept;
+
+}  // namespace xml

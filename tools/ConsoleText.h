@@ -1,0 +1,7 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Writes to a console as wide text, to a file or pipe as UTF-8.
+void WriteText(DWORD stdHandle, const std::wstring& text);

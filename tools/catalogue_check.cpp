@@ -1,0 +1,66 @@
+// Prints the backup catalogue as the selection page shows it, and every
+// information file found but left out, with the reason.
+//   catalogue_check [folder ...]     no folder: the folders of the settings file
+// Exit code: 0 every backup found is listed, 1 some were dropped, 2 bad arguments.
+#include <windows.h>
+#include <objbase.h>
+
+#include <string>
+#include <vector>
+
+#include "ConsoleText.h"
+#include "catalogue/CatalogueCheck.h"
+#include "catalogue/Persistency.h"
+
+namespace {
+
+const wchar_t kUsage[] =
+    L"usage: catalogue_check [--] [folder ...]\n"
+    L"Lists the backups found under the folders as a dependency tree, then every\n"
+    L"BackupInfo.xml found but not listed, with the reason. Without folders, the\n"
+    L"folders of the settings file are searched.\n"
+    L"Exit code: 0 all backups listed, 1 some dropped, 2 bad arguments.\n";
+
+int Run(int argc, wchar_t** argv) {
+  std::vector<comlib::Bstr> folders;
+  bool options = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring arg = argv[i];
+    if (options && arg == L"--") {
+      options = false;
+    } else if (options && (arg == L"--help" || arg == L"-h" || arg == L"/?")) {
+      WriteText(STD_OUTPUT_HANDLE, kUsage);
+      return 0;
+    } else if (options && arg.size() > 1 && arg[0] == L'-') {
+      WriteText(STD_ERROR_HANDLE, L"catalogue_check: unknown option " + arg + L"\n" + kUsage);
+      return 2;
+    } else {
+      folders.emplace_back(arg);
+    }
+  }
+  if (folders.empty()) {
+    const Persistency settings;
+    if (settings.ReadPaths(&folders) != S_OK)
+      WriteText(STD_OUTPUT_HANDLE, L"No settings file at " + settings.SettingsFile() + L"\n");
+  }
+  for (const comlib::Bstr& folder : folders) WriteText(STD_OUTPUT_HANDLE, L"Folder: " + folder.str() + L"\n");
+
+  CatalogueCheck check;
+  check.Run(folders);
+  WriteText(STD_OUTPUT_HANDLE, check.Report());
+  return check.ExitCode();
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
+  int code = 3;
+  try {
+    code = Run(argc, argv);
+  } catch (...) {
+    WriteText(STD_ERROR_HANDLE, L"catalogue_check: out of memory\n");
+  }
+  ::CoUninitialize();
+  return code;
+}
