@@ -3,23 +3,40 @@
 
 #include <iterator>
 
+#include "RestorePlugIn.h"
 #include "comlib/ClassFactory.h"
+#include "comlib/Dispatch.h"
 #include "comlib/Module.h"
+#include "comlib/Registrar.h"
+#include "directories/RestorePropertyPage3.h"
+#include "nodes/RestorePropertyPage2.h"
 #include "resource.h"
+#include "session/RestoreControl.h"
+#include "session/RestoreModule.h"
 
 namespace {
 
 // Nothing else can be created; the order is the order of registration.
+// A class without a creation function is registered but has no class object.
 const comlib::ObjectEntry kObjects[] = {
-    {&CLSID_NULL, nullptr, 0},
+    {&CLSID_RestoreControl, &CRestoreControl::CreateInstance, IDR_RESTORECONTROL},
+    {&CLSID_RestoreModule, &CRestoreModule::CreateInstance, IDR_RESTOREMODULE},
+    {&CLSID_RestorePropertyPage1, nullptr, IDR_RESTOREPROPERTYPAGE1},
+    {&CLSID_RestorePropertyPage2, &CRestorePropertyPage2::CreateInstance, IDR_RESTOREPROPERTYPAGE2},
+    {&CLSID_RestorePropertyPage3, &CRestorePropertyPage3::CreateInstance, IDR_RESTOREPROPERTYPAGE3},
 };
+
+const UINT kTypeLibrary = 1;
 
 }  // namespace
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
   if (reason == DLL_PROCESS_ATTACH) {
     comlib::Module::SetInstance(instance);
     ::DisableThreadLibraryCalls(instance);
+  } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    // Freed while the process goes on: oleaut32 is still there to take it back.
+    comlib::ReleaseModuleTypeInfo();
   }
   return TRUE;
 }
@@ -32,6 +49,16 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
   return comlib::GetClassObject(kObjects, std::size(kObjects), clsid, riid, ppv);
 }
 
-extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return S_OK; }
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
+  const HINSTANCE module = comlib::Module::Instance();
+  const HRESULT hr = comlib::RunRegistryScripts(module, kObjects, std::size(kObjects), true);
+  if (FAILED(hr)) return hr;
+  return comlib::RegisterTypeLibrary(module, kTypeLibrary);
+}
 
-extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return S_OK; }
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
+  const HINSTANCE module = comlib::Module::Instance();
+  const HRESULT hr = comlib::RunRegistryScripts(module, kObjects, std::size(kObjects), false);
+  const HRESULT typeLibrary = comlib::UnregisterTypeLibrary(module, kTypeLibrary);
+  return FAILED(hr) ? hr : typeLibrary;
+}

@@ -9,7 +9,9 @@ namespace {
 
 class ClassFactory final : public IClassFactory {
  public:
-  explicit ClassFactory(CreateFunction create) noexcept : create_(create) {}
+  // A class object held by a client keeps the module loaded like any object.
+  explicit ClassFactory(CreateFunction create) noexcept : create_(create) { Module::Lock(); }
+  ~ClassFactory() { Module::Unlock(); }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
     if (!ppv) return E_POINTER;

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "Module.h"
+#include "Unique.h"
 
 namespace comlib {
 
@@ -19,7 +20,10 @@ SIZE DialogTemplateSize(UINT templateId) noexcept {
       return false;
     }
   } measure;
-  HWND window = measure.Create(nullptr, templateId);
+  // A page template has the child style, and a child needs a parent.
+  UniqueHwnd parent(::CreateWindowExW(0, L"STATIC", nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                      Module::Instance(), nullptr));
+  HWND window = measure.Create(parent.get(), templateId);
   if (window) {
     RECT rect;
     ::GetWindowRect(window, &rect);

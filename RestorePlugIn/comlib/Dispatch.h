@@ -1,0 +1,52 @@
+#pragma once
+// IDispatch of a dual interface, served from the type library embedded in
+// the module (TYPELIB 1). Derive from DispatchImpl<IFoo> instead of IFoo.
+#include <windows.h>
+#include <oaidl.h>
+#include <oleauto.h>
+
+#include "ComPtr.h"
+
+namespace comlib {
+
+// The type information of an interface of the module's own type library.
+// Loaded once per process and kept until ReleaseModuleTypeInfo.
+HRESULT ModuleTypeInfo(REFIID iid, ITypeInfo** info) noexcept;
+// Drops the cached type library; DllMain calls it when the module is freed.
+void ReleaseModuleTypeInfo() noexcept;
+
+template <class Interface>
+class DispatchImpl : public Interface {
+ public:
+  STDMETHODIMP GetTypeInfoCount(UINT* count) noexcept override {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+  }
+  STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) noexcept override {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return ModuleTypeInfo(__uuidof(Interface), info);
+  }
+  STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID,
+                             DISPID* ids) noexcept override {
+    if (!::IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    const HRESULT hr = ModuleTypeInfo(__uuidof(Interface), info.Put());
+    if (FAILED(hr)) return hr;
+    return info->GetIDsOfNames(names, count, ids);
+  }
+  STDMETHODIMP Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params,
+                      VARIANT* result, EXCEPINFO* exception, UINT* argError) noexcept override {
+    if (!::IsEqualIID(riid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    ComPtr<ITypeInfo> info;
+    const HRESULT hr = ModuleTypeInfo(__uuidof(Interface), info.Put());
+    if (FAILED(hr)) return hr;
+    // The type information calls back through this interface's vtable.
+    return info->Invoke(static_cast<Interface*>(this), id, flags, params, result, exception,
+                        argError);
+  }
+};
+
+}  // namespace comlib

@@ -1,0 +1,127 @@
+#pragma once
+// Page 2 of the restore wizard, "Node Configuration": the backup's nodes in a
+// primary and a secondary list, renamed in place, checked and committed to
+// the session on leaving, summarised for the host. The last page: its Apply
+// starts the restore.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "RestorePlugIn.h"
+#include "ZelFramework.h"
+#include "comlib/Bstr.h"
+#include "comlib/ComPtr.h"
+#include "comlib/PropertyPage.h"
+#include "nodes/NodeMapping.h"
+#include "nodes/RestoreState.h"
+
+namespace nodes {
+
+// The two callback interfaces share a method name and signature; each gets
+// its own entry point here so one object can answer both.
+class AsynchRestoreCallbacks : public IZelAsynchRestoreCallbacks {
+ public:
+  STDMETHODIMP OnCompleted(LONG value, BSTR text) noexcept final {
+    return OnPhaseCompleted(value, text);
+  }
+
+ protected:
+  virtual HRESULT OnPhaseCompleted(LONG value, BSTR text) noexcept = 0;
+};
+
+class ServiceRestoreCallbacks : public IZelServiceRestoreCallbacks {
+ public:
+  STDMETHODIMP OnCompleted(LONG value, BSTR text) noexcept final {
+    return OnServicePartCompleted(value, text);
+  }
+
+ protected:
+  virtual HRESULT OnServicePartCompleted(LONG value, BSTR text) noexcept = 0;
+};
+
+// A list view's column text, of any length.
+std::wstring ListText(HWND list, int row, int column);
+
+}  // namespace nodes
+
+class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>,
+                              public IZelCWPropertyPageAdaption,
+                              public IZelCWPageDescription,
+                              public nodes::AsynchRestoreCallbacks,
+                              public nodes::ServiceRestoreCallbacks {
+ public:
+  CRestorePropertyPage2() noexcept;
+  COMLIB_DELEGATING_IUNKNOWN
+  static const QITAB* Interfaces() noexcept;
+
+  // IZelCWPropertyPageAdaption
+  STDMETHODIMP Reserved3(LONG value) noexcept override;
+  STDMETHODIMP GetNextPage(CLSID* pageClsid) noexcept override;
+  STDMETHODIMP GetSummary(BSTR* summary) noexcept override;
+  STDMETHODIMP ValidatePage(LONG* ok) noexcept override;
+  STDMETHODIMP GetValidationMessage(BSTR* message) noexcept override;
+  STDMETHODIMP ActivatePage(LONG* result) noexcept override;
+  STDMETHODIMP Reserved9(LONG* result) noexcept override;
+  STDMETHODIMP SetMessageSink(IUnknown* sink) noexcept override;
+
+  // The mapping of the last validation, as Apply hands it on: new names and
+  // node ids, pairwise.
+  const std::vector<comlib::Bstr>& MappedNewNames() const noexcept { return mappedNewNames_; }
+  const std::vector<ObjectId>& MappedNodeIds() const noexcept { return mappedNodeIds_; }
+
+  // IZelCWPageDescription
+  STDMETHODIMP GetPageDescription(BSTR* description) noexcept override;
+
+  // IZelAsynchRestoreCallbacks (first phase of the restore)
+  STDMETHODIMP OnInfo(BSTR text) noexcept override;
+  STDMETHODIMP OnWarning(BSTR text) noexcept override;
+  STDMETHODIMP OnError(BSTR text) noexcept override;
+
+  // IZelServiceRestoreCallbacks (one part of one service)
+  STDMETHODIMP OnProgress(LONG value, BSTR text) noexcept override;
+
+ protected:
+  ~CRestorePropertyPage2() override;
+  bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+  // Starts the restore (RestorePage2Apply.cpp).
+  HRESULT OnApply() noexcept override;
+  HRESULT OnPhaseCompleted(LONG value, BSTR text) noexcept override;
+  HRESULT OnServicePartCompleted(LONG value, BSTR text) noexcept override;
+
+ private:
+  // Window
+  void OnInitDialog();
+  bool OnNotify(const NMHDR& header, INT_PTR* result);
+  void OnEndLabelEdit(const NMLVDISPINFOW& info);
+  void OnKeyDown(HWND list, const NMLVKEYDOWN& key);
+  void OnContextMenu(HWND list);
+  void RunCommand(HWND list, UINT command, int row);
+  void InsertColumns(HWND list, UINT restoredHeader, UINT originalHeader);
+  bool IsNodeList(HWND window) const noexcept;
+
+  // Session
+  HRESULT ConnectSession() noexcept;
+  HRESULT Refresh();
+  HRESULT Validate(LONG* ok);
+  HRESULT Summarize(BSTR* summary);
+  std::vector<nodes::NodeRow> ReadRows(HWND list, const std::vector<ObjectId>& ids) const;
+
+  // kind 0: progress line, kind 2: error line. Lines without a sink are lost.
+  void AddMessage(LONG kind, BSTR text) noexcept;
+
+  HWND primaryList_ = nullptr;
+  HWND secondaryList_ = nullptr;
+  // Entry r belongs to row r of its list.
+  std::vector<ObjectId> primaryIds_;
+  std::vector<ObjectId> secondaryIds_;
+  comlib::ComPtr<IUnknown> messageSink_;
+  comlib::ComPtr<IRestoreModule> session_;
+  // Left by the last validation, handed to the restore by Apply.
+  std::vector<comlib::Bstr> mappedNewNames_;
+  std::vector<ObjectId> mappedNodeIds_;
+  comlib::Bstr validationMessage_;
+  // The restore service, the service binding and the completion hand-shakes.
+  RestoreState restore_;
+};

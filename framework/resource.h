@@ -1,0 +1,13 @@
+// Resource ids of ZelFramework.dll.
+#pragma once
+
+// Type libraries (TYPELIB)
+#define IDT_ZELABSINTERFACES 1
+#define IDT_ZELVUMINTERFACES 2
+
+// Registry scripts ("REGISTRY")
+#define IDR_SECURITYINITIALIZER 101
+#define IDR_ZELSYSTEMRESTORE 102
+#define IDR_ZELSYSTEMSETTINGS 103
+#define IDR_ZELSERVICEBINDING 104
+#define IDR_ZELFILERESTOREHELPER 105
