@@ -4,6 +4,8 @@
 #include <iterator>
 
 #include "SecurityInitializer.h"
+#include "ServiceBinding.h"
+#include "SystemRestore.h"
 #include "comlib/ClassFactory.h"
 #include "comlib/Module.h"
 #include "comlib/Registrar.h"
@@ -15,6 +17,11 @@ namespace {
 const comlib::ObjectEntry kObjects[] = {
     {&CLSID_ZelSecurityInitializer, &CZelSecurityInitializer::CreateInstance,
      IDR_SECURITYINITIALIZER},
+    {&CLSID_ZelSystemRestore, &zel::CZelSystemRestore::CreateInstance, IDR_ZELSYSTEMRESTORE},
+    {&CLSID_ZelSystemSettings, &zel::CZelSystemSettings::CreateInstance, IDR_ZELSYSTEMSETTINGS},
+    {&CLSID_ZelServiceBinding, &zel::CZelServiceBinding::CreateInstance, IDR_ZELSERVICEBINDING},
+    {&zel::CLSID_ZelFileRestoreHelper, &zel::CZelFileRestoreHelper::CreateInstance,
+     IDR_ZELFILERESTOREHELPER},
 };
 
 // The framework's own type libraries, which the module's type library imports.

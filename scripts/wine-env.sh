@@ -29,9 +29,9 @@ wine_test_drives() {
   local here; here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
   mkdir -p "$build/drives/fixed" "$build/drives/removable" "$build/drives/network"
   [ -f "$WINEPREFIX/.restore-drives" ] && return 0
-  local spec letter kind folder
-  for spec in d:hd:fixed r:floppy:removable n:network:network; do
-    IFS=: read -r letter kind folder <<<"$spec"
+  local drive letter kind folder
+  for drive in d:hd:fixed r:floppy:removable n:network:network; do
+    IFS=: read -r letter kind folder <<<"$drive"
     ln -sfn "$build/drives/$folder" "$WINEPREFIX/dosdevices/$letter:"
     "$here/wine-run.sh" reg add 'HKLM\Software\Wine\Drives' /v "$letter:" /d "$kind" /f >/dev/null 2>&1
   done

@@ -20,6 +20,7 @@ STDMETHODIMP CRestorePropertyPage2::OnError(BSTR text) noexcept {
 // The end of the restore's first phase.
 HRESULT CRestorePropertyPage2::OnPhaseCompleted(LONG, BSTR text) noexcept {
   AddMessage(0, text);
+  restore_.PhaseEnded();  // wakes Apply's wait
   return S_OK;
 }
 
@@ -31,5 +32,6 @@ STDMETHODIMP CRestorePropertyPage2::OnProgress(LONG, BSTR text) noexcept {
 // The end of one part of one service's restore.
 HRESULT CRestorePropertyPage2::OnServicePartCompleted(LONG, BSTR text) noexcept {
   if (text) AddMessage(0, text);
+  restore_.PartEnded();  // wakes Apply's wait
   return S_OK;
 }

@@ -15,6 +15,7 @@
 #include "comlib/ComPtr.h"
 #include "comlib/PropertyPage.h"
 #include "nodes/NodeMapping.h"
+#include "nodes/RestoreState.h"
 
 namespace nodes {
 
@@ -84,6 +85,8 @@ class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>
  protected:
   ~CRestorePropertyPage2() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+  // Starts the restore (RestorePage2Apply.cpp).
+  HRESULT OnApply() noexcept override;
   HRESULT OnPhaseCompleted(LONG value, BSTR text) noexcept override;
   HRESULT OnServicePartCompleted(LONG value, BSTR text) noexcept override;
 
@@ -119,4 +122,6 @@ class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>
   std::vector<comlib::Bstr> mappedNewNames_;
   std::vector<ObjectId> mappedNodeIds_;
   comlib::Bstr validationMessage_;
+  // The restore service, the service binding and the completion hand-shakes.
+  RestoreState restore_;
 };

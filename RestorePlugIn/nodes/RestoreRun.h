@@ -1,0 +1,31 @@
+#pragma once
+// The service restore run of Apply: after the first phase, every checked
+// service is restored part by part through its own helper component.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "RestorePlugIn.h"
+#include "RestoreState.h"
+#include "ZelFramework.h"
+
+class RestoreRun {
+ public:
+  RestoreRun(RestoreState& state, IZelCWMessageSink* sink, IZelServiceRestoreCallbacks* callbacks,
+             const std::vector<std::wstring>& partDirectories) noexcept
+      : state_(state), sink_(sink), callbacks_(callbacks), parts_(partDirectories) {}
+
+  // false when no service binding could be made: nothing was restored.
+  bool Run(const ServiceNodeStructure* services, ULONG count);
+
+ private:
+  bool EnsureBinding();
+  void RestorePart(const ServiceNodeStructure& service, size_t part);
+  void Line(long kind, const std::wstring& text);
+
+  RestoreState& state_;
+  IZelCWMessageSink* sink_;
+  IZelServiceRestoreCallbacks* callbacks_;
+  const std::vector<std::wstring>& parts_;
+};
