@@ -12,10 +12,13 @@ demo="$root/build/demo"
 if [ "${1:-}" = "--on-display" ]; then
   mkdir -p "$demo"
   wine_prefix_setup "$demo"
+  # One server and the Wine services for the run, started away from our
+  # output pipe, which they would otherwise hold open.
   wine_server -p >/dev/null 2>&1 </dev/null
+  scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 </dev/null || true
   bin="$root/build/win64"
   for dll in RestorePlugIn/RestorePlugIn.dll framework/ZelFramework.dll; do
-    scripts/wine-run.sh regsvr32 /s "$(winepath -w "$bin/$dll" 2>/dev/null)" </dev/null ||
+    scripts/wine-run.sh regsvr32 /s "$(winepath -w "$bin/$dll" 2>/dev/null)" </dev/null >/dev/null 2>&1 ||
       { echo "demo: registering $dll failed" >&2; exit 1; }
     echo "registered $dll"
   done
