@@ -52,10 +52,18 @@ bool InitControlHosting() noexcept {
 
 HWND CreateControlHost(HWND parent, int id, const RECT& rect, const wchar_t* name) noexcept {
   if (!parent || !name || !InitControlHosting()) return nullptr;
-  return ::CreateWindowExW(0, kHostClass, name, WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left,
-                           rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           ::GetModuleHandleW(nullptr), nullptr);
+  HWND host = ::CreateWindowExW(0, kHostClass, name, WS_CHILD | WS_VISIBLE | WS_TABSTOP, rect.left,
+                                rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                ::GetModuleHandleW(nullptr), nullptr);
+  // Wine's container keeps the window when the control cannot be created
+  // (Windows refuses the window): an empty host is no host.
+  ComPtr<IUnknown> control;
+  if (host && FAILED(QueryHostedControl(host, IID_IUnknown, control.PutVoid()))) {
+    ::DestroyWindow(host);
+    host = nullptr;
+  }
+  return host;
 }
 
 HRESULT QueryHostedControl(HWND host, REFIID iid, void** ppv) noexcept {

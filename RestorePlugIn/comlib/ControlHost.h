@@ -16,7 +16,7 @@ bool InitControlHosting() noexcept;
 
 // A visible child of parent with the given id over rect (parent client
 // coordinates) hosting the control named by name. Null when the control
-// cannot be created.
+// cannot be created (no empty host is left behind).
 HWND CreateControlHost(HWND parent, int id, const RECT& rect, const wchar_t* name) noexcept;
 
 // The control a host window holds, asked for iid.
