@@ -1,0 +1,323 @@
+#include "selection/RestorePropertyPage1.h"
+
+#include "selection/Settings.h"
+#include "comlib/Result.h"
+#include "resource.h"
+#include "selection/Commit.h"
+#include "selection/Info.h"
+#include "selection/SelectPath.h"
+
+namespace {
+
+const comlib::PageResources kResources = {IDD_RESTOREPROPERTYPAGE1, IDS_TITLE_RESTOREPROPERTYPAGE1,
+                                          IDS_HELPFILE_RESTOREPROPERTYPAGE1,
+                                          IDS_DOCSTRING_RESTOREPROPERTYPAGE1};
+
+// State image 1 is the unchecked box of a tree with check boxes.
+constexpr UINT kUnchecked = 1;
+
+HTREEITEM CurrentItem(HWND tree) noexcept {
+  return reinterpret_cast<HTREEITEM>(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+}
+
+HTREEITEM ParentItem(HWND tree, HTREEITEM item) noexcept {
+  return reinterpret_cast<HTREEITEM>(
+      ::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(item)));
+}
+
+HTREEITEM InsertItem(HWND tree, HTREEITEM parent, const wchar_t* text, LPARAM param, UINT state,
+                     UINT stateMask) noexcept {
+  TVINSERTSTRUCTW insert = {};
+  insert.hParent = parent;
+  insert.hInsertAfter = TVI_LAST;
+  insert.item.mask = TVIF_TEXT | TVIF_PARAM | (stateMask ? TVIF_STATE : 0);
+  insert.item.pszText = const_cast<wchar_t*>(text);
+  insert.item.lParam = param;
+  insert.item.state = state;
+  insert.item.stateMask = stateMask;
+  return reinterpret_cast<HTREEITEM>(
+      ::SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+}
+
+HRESULT OutText(const std::wstring& text, BSTR* out) noexcept {
+  if (!out) return E_POINTER;
+  *out = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
+  return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+}  // namespace
+
+const QITAB* CRestorePropertyPage1::Interfaces() noexcept {
+  static const QITAB table[] = {
+      QITABENT(CRestorePropertyPage1, IPropertyPage),
+      QITABENT(CRestorePropertyPage1, IZelCWPropertyPageAdaption),
+      QITABENT(CRestorePropertyPage1, IZelCWPageDescription),
+      {nullptr, 0},
+  };
+  return table;
+}
+
+CRestorePropertyPage1::CRestorePropertyPage1() noexcept : PropertyPage(kResources) {}
+
+// --- IZelCWPropertyPageAdaption ------------------------------------------
+
+STDMETHODIMP CRestorePropertyPage1::Reserved3(LONG) noexcept { return E_NOTIMPL; }
+
+STDMETHODIMP CRestorePropertyPage1::GetNextPage(CLSID* pageClsid) noexcept {
+  RETURN_HR_IF_NULL(E_POINTER, pageClsid);
+  *pageClsid = CLSID_RestorePropertyPage3;
+  return S_OK;
+}
+
+STDMETHODIMP CRestorePropertyPage1::GetSummary(BSTR* summary) noexcept {
+  return OutText(std::wstring(), summary);
+}
+
+STDMETHODIMP CRestorePropertyPage1::ValidatePage(LONG* ok) noexcept {
+  RETURN_HR_IF_NULL(E_POINTER, ok);
+  *ok = selectionValid_ ? 1 : 0;
+  if (!selectionValid_) return S_OK;
+  // A half-made commit must not look like success: the host stays on the page.
+  const HRESULT hr = comlib::Guard([&] { return CommitSelection(); });
+  if (FAILED(hr)) {
+    *ok = 0;
+    return E_UNEXPECTED;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP CRestorePropertyPage1::GetValidationMessage(BSTR* message) noexcept {
+  return comlib::Guard([&] { return OutText(L"Select a valid node!", message); });
+}
+
+STDMETHODIMP CRestorePropertyPage1::ActivatePage(LONG* result) noexcept {
+  RETURN_HR_IF_NULL(E_POINTER, result);
+  if (!session_) QuerySession();
+  *result = 1;
+  return S_OK;
+}
+
+STDMETHODIMP CRestorePropertyPage1::Reserved9(LONG* result) noexcept {
+  RETURN_HR_IF_NULL(E_POINTER, result);
+  *result = 0;
+  return S_OK;
+}
+
+STDMETHODIMP CRestorePropertyPage1::SetMessageSink(IUnknown*) noexcept { return S_OK; }
+
+STDMETHODIMP CRestorePropertyPage1::GetPageDescription(BSTR* description) noexcept {
+  return comlib::Guard([&] {
+    return OutText(comlib::ResourceString(IDS_DESCRIPTION_RESTOREPROPERTYPAGE1), description);
+  });
+}
+
+// --- The page window ---------------------------------------------------
+
+bool CRestorePropertyPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                      INT_PTR* result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      // The host's sheet places the focus. Taken here, it would land on the
+      // tree, which then selects its first backup as if the user had.
+      *result = FALSE;
+      return true;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code != TVN_SELCHANGEDW) return false;
+      if (header->idFrom == IDC_SERVICES_TREE) {
+        ::EnableWindow(Item(IDC_DETAILS), TRUE);
+        return true;
+      }
+      if (header->idFrom == IDC_BACKUP_TREE) {
+        OnBackupSelectionChanged();
+        return true;
+      }
+      return false;
+    }
+    case WM_STYLECHANGING:
+      // Keeps tabbing into the page's controls from the host's sheet.
+      if (wParam == static_cast<WPARAM>(GWL_EXSTYLE))
+        reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_EX_CONTROLPARENT;
+      return false;
+    case WM_COMMAND:
+      if (HIWORD(wParam) != BN_CLICKED) return false;
+      switch (LOWORD(wParam)) {
+        case IDC_DETAILS:
+          OnDetails();
+          return true;
+        case IDC_SELECT_PATH:
+          OnSelectPath();
+          return true;
+        case IDC_VIEW_INFO:
+          OnViewInfo();
+          return true;
+        default:
+          return false;
+      }
+    default:
+      return false;
+  }
+}
+
+void CRestorePropertyPage1::QuerySession() noexcept {
+  session_.Reset();
+  if (IUnknown* first = FirstObject())
+    first->QueryInterface(IID_IRestoreModule, session_.PutVoid());
+}
+
+void CRestorePropertyPage1::OnInitDialog() {
+  if (!comlib::SameObject(session_.Get(), FirstObject())) QuerySession();
+
+  ::SetDlgItemTextW(hwnd(), IDC_SELECT_PATH, comlib::ResourceString(IDS_SELECT_PATH).c_str());
+  ::SetDlgItemTextW(hwnd(), IDC_VIEW_INFO, comlib::ResourceString(IDS_VIEW_INFO).c_str());
+  ::SetDlgItemTextW(hwnd(), IDC_DETAILS, comlib::ResourceString(IDS_DETAILS).c_str());
+
+  backupTree_ = Item(IDC_BACKUP_TREE);
+  servicesList_ = Item(IDC_SERVICES_TREE);
+  versionList_ = Item(IDC_VERSION_LIST);
+  // Check boxes given in the template would be lost at the first paint.
+  ::SetWindowLongPtrW(servicesList_, GWL_STYLE,
+                      ::GetWindowLongPtrW(servicesList_, GWL_STYLE) | TVS_CHECKBOXES);
+  // Filled and read, but never shown.
+  for (HWND hidden : {servicesList_, versionList_, Item(IDC_DETAILS)}) {
+    ::EnableWindow(hidden, FALSE);
+    ::ShowWindow(hidden, SW_HIDE);
+  }
+
+  selectionValid_ = false;
+  // Without folders the catalogue keeps what it had and the tree stays empty.
+  const std::vector<comlib::Bstr> folders = ReadFolders();
+  if (folders.empty()) return;
+  LoadCatalogue(folders);
+  FillBackupTree();
+}
+
+std::vector<comlib::Bstr> CRestorePropertyPage1::ReadFolders() {
+  std::vector<comlib::Bstr> folders;
+  selection::SettingsStore().ReadPaths(&folders);
+  return folders;
+}
+
+void CRestorePropertyPage1::LoadCatalogue(const std::vector<comlib::Bstr>& folders) {
+  catalogue_.SetPaths(folders);
+  catalogue_.Load();
+  catalogue_.BuildDependencies();
+}
+
+void CRestorePropertyPage1::FillBackupTree() {
+  ::SendMessageW(backupTree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  ::SendMessageW(servicesList_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  for (BackupNode& entry : catalogue_.entries) entry.treeItem = nullptr;
+  AddBackupItems(catalogue_.DependencyTree());
+}
+
+void CRestorePropertyPage1::AddBackupItems(const std::vector<BackupNodes::TreeRow>& rows) {
+  std::vector<HTREEITEM> items(rows.size(), nullptr);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const BackupNodes::TreeRow& row = rows[i];
+    const HTREEITEM parent = row.parentRow == BackupNodes::kNoRow ? TVI_ROOT : items[row.parentRow];
+    // A parent that could not be inserted takes its subtree with it.
+    if (!parent) continue;
+    BackupNode& entry = catalogue_.entries[row.entry];
+    items[i] = InsertItem(backupTree_, parent, entry.name.c_str(), static_cast<LPARAM>(row.entry), 0, 0);
+    // Each entry keeps its own item, also where ids repeat: giving every
+    // entry of an id the last item would leave the earlier ones unselectable.
+    entry.treeItem = items[i];
+  }
+}
+
+bool CRestorePropertyPage1::EntryOf(HTREEITEM item, size_t* position) const noexcept {
+  if (!item) return false;
+  // Each item carries its entry's position: a look-up costs nothing, however
+  // long the chain walked up from the selection.
+  TVITEMW data = {};
+  data.mask = TVIF_PARAM | TVIF_HANDLE;
+  data.hItem = item;
+  if (!::SendMessageW(backupTree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data))) return false;
+  const size_t at = static_cast<size_t>(data.lParam);
+  // The tree and the catalogue are refilled together; an item of another
+  // fill names no entry.
+  if (at >= catalogue_.entries.size() || catalogue_.entries[at].treeItem != item) return false;
+  *position = at;
+  return true;
+}
+
+std::vector<const BackupNode*> CRestorePropertyPage1::ChainOf(HTREEITEM item) const {
+  std::vector<const BackupNode*> chain;
+  for (; item; item = ParentItem(backupTree_, item)) {
+    size_t at = 0;
+    if (EntryOf(item, &at)) chain.push_back(&catalogue_.entries[at]);
+  }
+  return chain;
+}
+
+void CRestorePropertyPage1::OnBackupSelectionChanged() {
+  size_t at = 0;
+  if (!EntryOf(CurrentItem(backupTree_), &at)) return;
+  BackupNode& entry = catalogue_.entries[at];
+
+  ::SendMessageW(servicesList_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+  ::SendMessageW(servicesList_, TVM_SELECTITEM, TVGN_CARET, 0);
+  for (ServiceEntry& service : entry.services) {
+    service.checked = false;
+    service.treeItem = InsertItem(servicesList_, TVI_ROOT, service.name.c_str(), 0,
+                                  INDEXTOSTATEIMAGEMASK(kUnchecked), TVIS_STATEIMAGEMASK);
+  }
+
+  ::SendMessageW(versionList_, CB_RESETCONTENT, 0, 0);
+  for (UINT text : {IDS_ALL_VERSIONS, IDS_CURRENT_VERSION})
+    ::SendMessageW(versionList_, CB_ADDSTRING, 0,
+                   reinterpret_cast<LPARAM>(comlib::ResourceString(text).c_str()));
+  ::SendMessageW(versionList_, CB_SETCURSEL, 0, 0);
+
+  selectionValid_ = true;
+  ::EnableWindow(Item(IDC_DETAILS), FALSE);
+}
+
+void CRestorePropertyPage1::OnSelectPath() {
+  CSelectPath dialog;
+  if (dialog.Run() != IDOK) return;
+  LoadCatalogue(ReadFolders());
+  FillBackupTree();
+  ::SendMessageW(backupTree_, TVM_SELECTITEM, TVGN_CARET, 0);
+  selectionValid_ = false;
+}
+
+void CRestorePropertyPage1::OnViewInfo() {
+  CInfo info;
+  size_t at = 0;
+  if (EntryOf(CurrentItem(backupTree_), &at)) {
+    const BackupNode& entry = catalogue_.entries[at];
+    info.SetSystemName(entry.systemName);
+    info.SetSystemDescription(entry.systemDescription);
+    info.SetServerDataPath(entry.serverDataPath);
+    info.SetProjectDataPath(entry.projectDataPath);
+    info.SetWorkplaceDataPath(entry.workplaceDataPath);
+    info.SetPath(entry.infoFilePath);
+  }
+  info.Run();
+}
+
+void CRestorePropertyPage1::ReadServiceChecks() {
+  size_t at = 0;
+  if (!EntryOf(CurrentItem(backupTree_), &at)) return;
+  if (!CurrentItem(servicesList_)) return;
+  BackupNode& entry = catalogue_.entries[at];
+  for (HTREEITEM item = reinterpret_cast<HTREEITEM>(
+           ::SendMessageW(servicesList_, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+       item; item = reinterpret_cast<HTREEITEM>(::SendMessageW(
+                 servicesList_, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)))) {
+    const UINT state = static_cast<UINT>(::SendMessageW(
+        servicesList_, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK));
+    for (ServiceEntry& service : entry.services)
+      if (service.treeItem == item) service.checked = (state >> 12) != kUnchecked;
+  }
+}
+
+HRESULT CRestorePropertyPage1::CommitSelection() {
+  ReadServiceChecks();
+  const std::vector<const BackupNode*> chain = ChainOf(CurrentItem(backupTree_));
+  if (chain.empty()) return E_UNEXPECTED;
+  return selection::CommitSelection(session_.Get(), chain);
+}

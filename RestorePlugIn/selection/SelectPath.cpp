@@ -1,0 +1,139 @@
+#include "selection/SelectPath.h"
+
+#include <commctrl.h>
+
+#include "selection/Settings.h"
+#include "comlib/Machine.h"
+#include "resource.h"
+
+namespace {
+
+// The column is far wider than the list: long paths scroll instead of being
+// cut off.
+constexpr int kColumnWidth = 1000;
+
+std::wstring ItemText(HWND list, int index) {
+  std::wstring text(MAX_PATH, L'\0');
+  for (;;) {
+    LVITEMW item = {};
+    item.iSubItem = 0;
+    item.pszText = &text[0];
+    item.cchTextMax = static_cast<int>(text.size());
+    const LRESULT copied = ::SendMessageW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
+    if (copied < static_cast<LRESULT>(text.size()) - 1) {
+      text.resize(static_cast<size_t>(copied));
+      return text;
+    }
+    text.resize(text.size() * 2);
+  }
+}
+
+}  // namespace
+
+INT_PTR CSelectPath::Run() noexcept { return RunModal(::GetActiveWindow(), IDD_SELECTPATH); }
+
+bool CSelectPath::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  switch (message) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      *result = TRUE;  // the dialog manager sets the focus
+      return true;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDOK:
+          OnOk();
+          return true;
+        case IDCANCEL:
+          End(IDCANCEL);
+          return true;
+        case IDC_ADD_PATH:
+          if (HIWORD(wParam) != BN_CLICKED) return false;
+          OnAdd();
+          return true;
+        case IDC_REMOVE_PATH:
+          if (HIWORD(wParam) != BN_CLICKED) return false;
+          OnRemove();
+          return true;
+        default:
+          return false;
+      }
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->idFrom != IDC_PATH_LIST) return false;
+      // A key-down arrives before the key moves the selection.
+      if (header->code == NM_CLICK || header->code == LVN_KEYDOWN) UpdateRemoveButton();
+      return false;
+    }
+    default:
+      return false;
+  }
+}
+
+void CSelectPath::OnInitDialog() {
+  remove_ = Item(IDC_REMOVE_PATH);
+  ok_ = Item(IDOK);
+  ::EnableWindow(ok_, FALSE);
+  list_ = Item(IDC_PATH_LIST);
+
+  LVCOLUMNW column = {};
+  column.mask = LVCF_FMT;
+  column.fmt = LVCFMT_LEFT;
+  ::SendMessageW(list_, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(kColumnWidth, 0));
+
+  ::SetWindowTextW(hwnd(), comlib::ResourceString(IDS_SELECTPATH_CAPTION).c_str());
+  ::SetWindowTextW(ok_, comlib::ResourceString(IDS_OK).c_str());
+  ::SetDlgItemTextW(hwnd(), IDCANCEL, comlib::ResourceString(IDS_CANCEL).c_str());
+
+  std::vector<comlib::Bstr> folders;
+  selection::SettingsStore().ReadPaths(&folders);
+  for (const comlib::Bstr& folder : folders) AppendFolder(folder.c_str());
+
+  UpdateRemoveButton();
+}
+
+void CSelectPath::OnAdd() {
+  std::wstring path;
+  if (!comlib::CurrentMachine().BrowseForFolder(L"Locate the restore files.", &path)) return;
+  AppendFolder(path.c_str());
+  ::EnableWindow(ok_, TRUE);
+}
+
+void CSelectPath::OnRemove() {
+  const LRESULT selected = ::SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0);
+  bool deleted = false;
+  for (LRESULT n = 0; n < selected; ++n) {
+    const LRESULT first = ::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    if (first < 0) break;
+    if (::SendMessageW(list_, LVM_DELETEITEM, static_cast<WPARAM>(first), 0)) deleted = true;
+  }
+  if (deleted) ::EnableWindow(ok_, TRUE);
+}
+
+void CSelectPath::OnOk() {
+  const std::vector<std::wstring> folders = Folders();
+  std::vector<comlib::Bstr> list(folders.begin(), folders.end());
+  selection::SettingsStore().WritePaths(list);
+  End(IDOK);
+}
+
+void CSelectPath::UpdateRemoveButton() noexcept {
+  const LRESULT selected = ::SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0);
+  ::EnableWindow(remove_, selected > 0);
+}
+
+void CSelectPath::AppendFolder(const wchar_t* path) noexcept {
+  LVITEMW item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+  item.pszText = const_cast<wchar_t*>(path);
+  ::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+std::vector<std::wstring> CSelectPath::Folders() const {
+  std::vector<std::wstring> folders;
+  const int count = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+  folders.reserve(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) folders.push_back(ItemText(list_, i));
+  return folders;
+}

@@ -1,0 +1,236 @@
+#include "Harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "ZelFramework.h"
+#include "selection/RestorePropertyPage1.h"
+
+namespace selection_test {
+
+namespace {
+
+std::string Escape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '"': out += "&quot;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+std::string Attr(const char* name, const std::string& value) {
+  return std::string(" ") + name + "=\"" + Escape(value) + "\"";
+}
+
+HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
+  return reinterpret_cast<HTREEITEM>(
+      ::SendMessageW(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+}
+
+void AppendLevel(HWND tree, HTREEITEM first, std::wstring* out) {
+  for (HTREEITEM item = first; item; item = Next(tree, item, TVGN_NEXT)) {
+    if (item != first) *out += L",";
+    *out += ItemText(tree, item);
+    if (HTREEITEM child = Next(tree, item, TVGN_CHILD)) {
+      *out += L"[";
+      AppendLevel(tree, child, out);
+      *out += L"]";
+    }
+  }
+}
+
+HTREEITEM FindFrom(HWND tree, HTREEITEM first, const std::wstring& text) {
+  for (HTREEITEM item = first; item; item = Next(tree, item, TVGN_NEXT)) {
+    if (ItemText(tree, item) == text) return item;
+    if (HTREEITEM found = FindFrom(tree, Next(tree, item, TVGN_CHILD), text)) return found;
+  }
+  return nullptr;
+}
+
+DialogDriver* g_driver = nullptr;
+
+const wchar_t kHostClass[] = L"SelectionTestHost";
+
+}  // namespace
+
+std::string Id(int n) {
+  char text[64];
+  std::snprintf(text, sizeof text, "{00000000-0000-0000-0000-%012d}", n);
+  return text;
+}
+
+ObjectId IdValue(int n) {
+  ObjectId id = {};
+  // The last six bytes hold the decimal digits as written in the text.
+  char digits[13];
+  std::snprintf(digits, sizeof digits, "%012d", n);
+  for (int i = 0; i < 6; ++i) {
+    const int hi = digits[2 * i] - '0';
+    const int lo = digits[2 * i + 1] - '0';
+    id.Data4[2 + i] = static_cast<unsigned char>(hi * 16 + lo);
+  }
+  return id;
+}
+
+std::string BackupXml(const BackupSpec& b) {
+  std::string nodes;
+  for (const NodeSpec& node : b.nodes)
+    nodes += "<NODE" + Attr("NodeName", node.name) + Attr("NodeId", node.id) + "/>";
+  for (const NodeSpec& node : b.nodes)
+    if (node.primary)
+      nodes += "<RESTORENODE" + Attr("NodeName", node.name) + Attr("NodeId", node.id) +
+               Attr("ProjectDataPath", b.projectData) + Attr("ServerDataPath", b.serverData) +
+               Attr("ServerData2Path", b.serverData2) +
+               Attr("WorkplaceDataPath", b.workplaceData) + "/>";
+  // A node container without children does not read: a backup that lists no
+  // nodes still has something in it.
+  if (nodes.empty()) nodes = "<NOTE/>";
+  const std::string system =
+      Attr("SystemName", b.systemName) + Attr("SystemDescription", b.systemDescription);
+  if (b.name.empty()) return "<BACKUP" + system + ">" + nodes + "</BACKUP>";
+  std::string services;
+  for (const ServiceSpec& s : b.services)
+    services += "<SERVICE" + Attr("Name", s.name) + Attr("Id", s.id) +
+                Attr("HelperId", s.helperId) + Attr("BackupPath", s.backupPath) + "/>";
+  std::string head = "<BACKUP" + Attr("Name", b.name);
+  if (!b.id.empty()) head += Attr("Id", b.id);
+  if (!b.parentId.empty()) head += Attr("ParentId", b.parentId);
+  return head + ">" + services + "<SYSTEM" + system + ">" + nodes + "</SYSTEM></BACKUP>";
+}
+
+std::wstring ItemText(HWND tree, HTREEITEM item) {
+  wchar_t buffer[512] = {};
+  TVITEMW data = {};
+  data.mask = TVIF_TEXT | TVIF_HANDLE;
+  data.hItem = item;
+  data.pszText = buffer;
+  data.cchTextMax = 512;
+  ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+  return buffer;
+}
+
+std::wstring TreeText(HWND tree) {
+  std::wstring out;
+  AppendLevel(tree, Next(tree, nullptr, TVGN_ROOT), &out);
+  return out;
+}
+
+HTREEITEM FindItem(HWND tree, const std::wstring& text) {
+  return FindFrom(tree, Next(tree, nullptr, TVGN_ROOT), text);
+}
+
+std::vector<std::wstring> ListTexts(HWND list) {
+  std::vector<std::wstring> texts;
+  const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < count; ++i) {
+    wchar_t buffer[1024] = {};
+    LVITEMW item = {};
+    item.pszText = buffer;
+    item.cchTextMax = 1024;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+    texts.push_back(buffer);
+  }
+  return texts;
+}
+
+DialogDriver::DialogDriver(std::function<void(HWND)> drive) : drive_(std::move(drive)) {
+  g_driver = this;
+  hook_ = ::SetWindowsHookExW(WH_CBT, &DialogDriver::Hook, nullptr, ::GetCurrentThreadId());
+}
+
+DialogDriver::~DialogDriver() {
+  if (hook_) ::UnhookWindowsHookEx(hook_);
+  if (timer_) ::KillTimer(nullptr, timer_);
+  g_driver = nullptr;
+}
+
+LRESULT CALLBACK DialogDriver::Hook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && g_driver && !g_driver->dialog_) {
+    HWND window = reinterpret_cast<HWND>(wParam);
+    wchar_t name[16] = {};
+    ::GetClassNameW(window, name, 16);
+    if (std::wstring(name) == L"#32770") {
+      g_driver->dialog_ = window;
+      // Runs from the dialog's own modal loop once it is up.
+      g_driver->timer_ = ::SetTimer(nullptr, 0, 10, &DialogDriver::Timer);
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK DialogDriver::Timer(HWND, UINT, UINT_PTR id, DWORD) {
+  ::KillTimer(nullptr, id);
+  DialogDriver* self = g_driver;
+  if (!self || self->ran_) return;
+  self->timer_ = 0;
+  self->ran_ = true;
+  self->drive_(self->dialog_);
+}
+
+PageHost::PageHost() {
+  static bool registered = false;
+  if (!registered) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = kHostClass;
+    wc.style = 0;
+    ::RegisterClassW(&wc);
+    registered = true;
+  }
+  host = ::CreateWindowExW(WS_EX_CONTROLPARENT, kHostClass, L"Wizard", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                           0, 0, 700, 500, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+  EXPECT_EQ(S_OK, CRestorePropertyPage1::CreateInstance(nullptr, IID_IPropertyPage, page.PutVoid()));
+}
+
+PageHost::~PageHost() {
+  if (page) {
+    page->Deactivate();
+    page->SetObjects(0, nullptr);
+    page.Reset();
+  }
+  ::DestroyWindow(host);
+  EXPECT_EQ(1u, session.refs) << "the page must release the session";
+}
+
+void PageHost::Open() {
+  IUnknown* objects[] = {static_cast<IRestoreModule*>(&session)};
+  ASSERT_EQ(S_OK, page->SetObjects(1, objects));
+  RECT rect = {0, 0, 600, 400};
+  ASSERT_EQ(S_OK, page->Activate(host, &rect, FALSE));
+  page->Show(SW_SHOW);
+  comlib::ComPtr<IZelCWPropertyPageAdaption> wizard;
+  ASSERT_EQ(S_OK, page.As(&wizard));
+  LONG result = 0;
+  ASSERT_EQ(S_OK, wizard->ActivatePage(&result));
+  EXPECT_EQ(1, result);
+}
+
+void PageHost::Close() { page->Deactivate(); }
+
+HWND PageHost::window() const { return ::FindWindowExW(host, nullptr, L"#32770", nullptr); }
+
+void PageHost::Click(int control) const {
+  ::SendMessageW(::GetDlgItem(window(), control), BM_CLICK, 0, 0);
+}
+
+bool PageHost::Select(const std::wstring& text) const {
+  HTREEITEM item = FindItem(backupTree(), text);
+  if (!item) return false;
+  return ::SendMessageW(backupTree(), TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0;
+}
+
+HRESULT PageHost::Validate(LONG* ok) const {
+  comlib::ComPtr<IZelCWPropertyPageAdaption> wizard;
+  const HRESULT hr = page.As(&wizard);
+  if (FAILED(hr)) return hr;
+  return wizard->ValidatePage(ok);
+}
+
+}  // namespace selection_test

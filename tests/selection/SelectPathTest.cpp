@@ -1,0 +1,214 @@
+// The backup path list dialog run modally and driven through its controls.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "Harness.h"
+#include "TestSupport.h"
+#include "catalogue/Persistency.h"
+#include "comlib/Dialog.h"
+#include "selection/SelectPath.h"
+#include "selection/Settings.h"
+
+namespace selection_test {
+namespace {
+
+using testing_support::FakeMachine;
+using testing_support::TempDir;
+
+// What a click into the list tells the dialog.
+void NotifyListClick(HWND dialog) {
+  NMITEMACTIVATE click = {};
+  click.hdr.hwndFrom = ::GetDlgItem(dialog, 256);
+  click.hdr.idFrom = 256;
+  click.hdr.code = NM_CLICK;
+  click.iItem = -1;
+  ::SendMessageW(dialog, WM_NOTIFY, 256, reinterpret_cast<LPARAM>(&click));
+}
+
+void SelectRows(HWND dialog, std::initializer_list<int> rows) {
+  HWND list = ::GetDlgItem(dialog, 256);
+  for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+  NotifyListClick(dialog);
+}
+
+bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+void Press(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+class SelectPathTest : public ::testing::Test {
+ protected:
+  void SetUp() override { selection::SetSettingsBaseFolder(settings.path()); }
+  void TearDown() override { selection::SetSettingsBaseFolder(std::wstring()); }
+
+  void Configure(const std::vector<std::wstring>& folders) {
+    std::vector<comlib::Bstr> list(folders.begin(), folders.end());
+    Persistency(settings.path()).WritePaths(list);
+  }
+  std::vector<std::wstring> Configured() {
+    std::vector<comlib::Bstr> list;
+    Persistency(settings.path()).ReadPaths(&list);
+    std::vector<std::wstring> out;
+    for (const comlib::Bstr& b : list) out.push_back(b.str());
+    return out;
+  }
+  std::string SettingsBytes() {
+    return testing_support::ReadFileUtf8(Persistency(settings.path()).SettingsFile());
+  }
+
+  // Runs the dialog over a visible owner, as the page does.
+  INT_PTR Run(std::function<void(HWND)> drive) {
+    HWND owner = ::CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100,
+                                   nullptr, nullptr, nullptr, nullptr);
+    ::SetActiveWindow(owner);
+    DialogDriver driver(std::move(drive));
+    CSelectPath dialog;
+    const INT_PTR result = dialog.Run();
+    EXPECT_TRUE(driver.ran());
+    ::DestroyWindow(owner);
+    return result;
+  }
+
+  FakeMachine machine;
+  TempDir settings;
+};
+
+TEST_F(SelectPathTest, OpensWithTheConfiguredFoldersAndOnlyCancelPossible) {
+  Configure({L"C:\\A", L"C:\\B"});
+  std::vector<std::wstring> shown;
+  bool okEnabled = true, removeEnabled = true;
+  std::wstring caption, ok, cancel;
+  const INT_PTR result = Run([&](HWND dialog) {
+    shown = ListTexts(::GetDlgItem(dialog, 256));
+    okEnabled = Enabled(dialog, IDOK);
+    removeEnabled = Enabled(dialog, 258);
+    caption = comlib::WindowText(dialog);
+    ok = comlib::WindowText(::GetDlgItem(dialog, IDOK));
+    cancel = comlib::WindowText(::GetDlgItem(dialog, IDCANCEL));
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_EQ(IDCANCEL, result);
+  EXPECT_EQ((std::vector<std::wstring>{L"C:\\A", L"C:\\B"}), shown);
+  EXPECT_FALSE(okEnabled);
+  EXPECT_FALSE(removeEnabled);
+  EXPECT_EQ(L"Select Path", caption);
+  EXPECT_EQ(L"OK", ok);
+  EXPECT_EQ(L"Cancel", cancel);
+}
+
+TEST_F(SelectPathTest, AddedFoldersAreWrittenOnOkEvenTwice) {
+  Configure({L"C:\\A"});
+  machine.folders = {L"D:\\New", L"D:\\New"};
+  bool okAfterAdd = false, removeAfterAdd = true;
+  const INT_PTR result = Run([&](HWND dialog) {
+    Press(dialog, 257);
+    okAfterAdd = Enabled(dialog, IDOK);
+    removeAfterAdd = Enabled(dialog, 258);
+    Press(dialog, 257);
+    Press(dialog, 257);  // the browser is cancelled: nothing added
+    Press(dialog, IDOK);
+  });
+  EXPECT_EQ(IDOK, result);
+  EXPECT_TRUE(okAfterAdd);
+  EXPECT_FALSE(removeAfterAdd) << "the added folder is not selected";
+  EXPECT_EQ((std::vector<std::wstring>{L"C:\\A", L"D:\\New", L"D:\\New"}), Configured());
+}
+
+TEST_F(SelectPathTest, RemoveDeletesEverySelectedFolder) {
+  Configure({L"C:\\0", L"C:\\1", L"C:\\2", L"C:\\3"});
+  bool removeBefore = false, okAfter = false, removeAfter = false;
+  std::vector<std::wstring> left;
+  const INT_PTR result = Run([&](HWND dialog) {
+    SelectRows(dialog, {0, 2, 3});
+    removeBefore = Enabled(dialog, 258);
+    Press(dialog, 258);
+    okAfter = Enabled(dialog, IDOK);
+    removeAfter = Enabled(dialog, 258);
+    Press(dialog, 258);  // nothing selected any more: nothing happens
+    left = ListTexts(::GetDlgItem(dialog, 256));
+    Press(dialog, IDOK);
+  });
+  EXPECT_EQ(IDOK, result);
+  EXPECT_TRUE(removeBefore);
+  EXPECT_TRUE(okAfter);
+  EXPECT_TRUE(removeAfter);
+  EXPECT_EQ(std::vector<std::wstring>{L"C:\\1"}, left);
+  EXPECT_EQ(std::vector<std::wstring>{L"C:\\1"}, Configured());
+}
+
+TEST_F(SelectPathTest, EmptiedListIsWrittenEmpty) {
+  Configure({L"C:\\A"});
+  Run([&](HWND dialog) {
+    SelectRows(dialog, {0});
+    Press(dialog, 258);
+    Press(dialog, IDOK);
+  });
+  EXPECT_TRUE(testing_support::FileExists(Persistency(settings.path()).SettingsFile()));
+  EXPECT_TRUE(Configured().empty());
+}
+
+TEST_F(SelectPathTest, CancelWritesNothing) {
+  struct Case {
+    const char* name;
+    bool settingsExist;
+  };
+  for (const Case& c : {Case{"existing settings", true}, Case{"no settings yet", false}}) {
+    SCOPED_TRACE(c.name);
+    if (c.settingsExist)
+      Configure({L"C:\\A", L"C:\\B"});
+    else
+      ::DeleteFileW(Persistency(settings.path()).SettingsFile().c_str());
+    const std::string before = SettingsBytes();
+    machine.folders = {L"D:\\New"};
+    const INT_PTR result = Run([&](HWND dialog) {
+      Press(dialog, 257);
+      SelectRows(dialog, {0});
+      Press(dialog, 258);
+      ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    });
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ(before, SettingsBytes());
+    EXPECT_EQ(c.settingsExist, testing_support::FileExists(Persistency(settings.path()).SettingsFile()));
+  }
+}
+
+TEST_F(SelectPathTest, KeyDownSeesTheSelectionBeforeTheKey) {
+  Configure({L"C:\\A", L"C:\\B"});
+  bool afterKeyOnEmpty = true, afterKeyOnSelected = false;
+  Run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, 256);
+    ::SetFocus(list);
+    // The key selects an item, but the dialog looked before it moved.
+    ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    afterKeyOnEmpty = Enabled(dialog, 258);
+    ::SendMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    afterKeyOnSelected = Enabled(dialog, 258);
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+  });
+  EXPECT_FALSE(afterKeyOnEmpty);
+  EXPECT_TRUE(afterKeyOnSelected);
+}
+
+TEST_F(SelectPathTest, ManyFoldersScrollIntoView) {
+  std::vector<std::wstring> many;
+  for (int i = 0; i < 40; ++i) many.push_back(L"C:\\Folder" + std::to_wstring(i));
+  Configure(many);
+  LRESULT top = 0;
+  std::vector<std::wstring> left;
+  Run([&](HWND dialog) {
+    HWND list = ::GetDlgItem(dialog, 256);
+    ::SendMessageW(list, LVM_ENSUREVISIBLE, 39, FALSE);
+    top = ::SendMessageW(list, LVM_GETTOPINDEX, 0, 0);
+    // The last folder can be reached and removed.
+    SelectRows(dialog, {39});
+    Press(dialog, 258);
+    left = ListTexts(list);
+    Press(dialog, IDOK);
+  });
+  EXPECT_GT(top, 0);
+  EXPECT_EQ(39u, left.size());
+  EXPECT_EQ(L"C:\\Folder38", Configured().back());
+}
+
+}  // namespace
+}  // namespace selection_test
