@@ -3,6 +3,7 @@
 #include "selection/Settings.h"
 #include "comlib/Result.h"
 #include "resource.h"
+#include "selection/BackupTree.h"
 #include "selection/Commit.h"
 #include "selection/Info.h"
 #include "selection/SelectPath.h"
@@ -206,41 +207,12 @@ void CRestorePropertyPage1::LoadCatalogue(const std::vector<comlib::Bstr>& folde
 }
 
 void CRestorePropertyPage1::FillBackupTree() {
-  ::SendMessageW(backupTree_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
   ::SendMessageW(servicesList_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
-  for (BackupNode& entry : catalogue_.entries) entry.treeItem = nullptr;
-  AddBackupItems(catalogue_.DependencyTree());
-}
-
-void CRestorePropertyPage1::AddBackupItems(const std::vector<BackupNodes::TreeRow>& rows) {
-  std::vector<HTREEITEM> items(rows.size(), nullptr);
-  for (size_t i = 0; i < rows.size(); ++i) {
-    const BackupNodes::TreeRow& row = rows[i];
-    const HTREEITEM parent = row.parentRow == BackupNodes::kNoRow ? TVI_ROOT : items[row.parentRow];
-    // A parent that could not be inserted takes its subtree with it.
-    if (!parent) continue;
-    BackupNode& entry = catalogue_.entries[row.entry];
-    items[i] = InsertItem(backupTree_, parent, entry.name.c_str(), static_cast<LPARAM>(row.entry), 0, 0);
-    // Each entry keeps its own item, also where ids repeat: giving every
-    // entry of an id the last item would leave the earlier ones unselectable.
-    entry.treeItem = items[i];
-  }
+  selection::FillBackupTree(backupTree_, &catalogue_);
 }
 
 bool CRestorePropertyPage1::EntryOf(HTREEITEM item, size_t* position) const noexcept {
-  if (!item) return false;
-  // Each item carries its entry's position: a look-up costs nothing, however
-  // long the chain walked up from the selection.
-  TVITEMW data = {};
-  data.mask = TVIF_PARAM | TVIF_HANDLE;
-  data.hItem = item;
-  if (!::SendMessageW(backupTree_, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data))) return false;
-  const size_t at = static_cast<size_t>(data.lParam);
-  // The tree and the catalogue are refilled together; an item of another
-  // fill names no entry.
-  if (at >= catalogue_.entries.size() || catalogue_.entries[at].treeItem != item) return false;
-  *position = at;
-  return true;
+  return selection::EntryOfItem(backupTree_, catalogue_, item, position);
 }
 
 std::vector<const BackupNode*> CRestorePropertyPage1::ChainOf(HTREEITEM item) const {

@@ -52,8 +52,6 @@ class CRestorePropertyPage1 : public comlib::PropertyPage<CRestorePropertyPage1>
   static std::vector<comlib::Bstr> ReadFolders();
   void LoadCatalogue(const std::vector<comlib::Bstr>& folders);
   void FillBackupTree();
-  // Inserts the rows of the catalogue's dependency tree, parents first.
-  void AddBackupItems(const std::vector<BackupNodes::TreeRow>& rows);
   // Position of the catalogue entry an item of the backup tree shows.
   bool EntryOf(HTREEITEM item, size_t* position) const noexcept;
   // The entries from the item up to its top-level item.

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "ZelFramework.h"
+#include "catalogue/Persistency.h"
+#include "selection/Settings.h"
 #include "selection/RestorePropertyPage1.h"
 
 namespace selection_test {
@@ -58,6 +60,23 @@ DialogDriver* g_driver = nullptr;
 const wchar_t kHostClass[] = L"SelectionTestHost";
 
 }  // namespace
+
+SettingsFolder::SettingsFolder() { selection::SetSettingsBaseFolder(folder_.path()); }
+SettingsFolder::~SettingsFolder() { selection::SetSettingsBaseFolder(std::wstring()); }
+
+void SettingsFolder::Configure(const std::vector<std::wstring>& folders) const {
+  Persistency(folder_.path()).WritePaths(std::vector<comlib::Bstr>(folders.begin(), folders.end()));
+}
+
+std::vector<std::wstring> SettingsFolder::Configured() const {
+  std::vector<comlib::Bstr> list;
+  Persistency(folder_.path()).ReadPaths(&list);
+  std::vector<std::wstring> out;
+  for (const comlib::Bstr& folder : list) out.push_back(folder.str());
+  return out;
+}
+
+std::wstring SettingsFolder::File() const { return Persistency(folder_.path()).SettingsFile(); }
 
 std::string Id(int n) {
   char text[64];

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FakeSession.h"
+#include "TestSupport.h"
 #include "comlib/ComPtr.h"
 
 namespace selection_test {
@@ -46,6 +47,23 @@ std::string BackupXml(const BackupSpec& backup);
 // "{00000000-0000-0000-0000-0000000000NN}"
 std::string Id(int n);
 ObjectId IdValue(int n);
+
+// A settings store of its own that page 1 and its dialog use while the
+// object lives.
+class SettingsFolder {
+ public:
+  SettingsFolder();
+  ~SettingsFolder();
+  SettingsFolder(const SettingsFolder&) = delete;
+  SettingsFolder& operator=(const SettingsFolder&) = delete;
+  void Configure(const std::vector<std::wstring>& folders) const;
+  std::vector<std::wstring> Configured() const;
+  std::wstring File() const;
+  std::string Bytes() const { return testing_support::ReadFileUtf8(File()); }
+
+ private:
+  testing_support::TempDir folder_;
+};
 
 // The tree as text: items in order, children in brackets, "Root[A[B],C],D".
 std::wstring TreeText(HWND tree);

@@ -9,11 +9,9 @@
 #include "Harness.h"
 #include "TestSupport.h"
 #include "ZelFramework.h"
-#include "catalogue/Persistency.h"
 #include "catalogue/ObjectIds.h"
 #include "comlib/Bstr.h"
 #include "comlib/Dialog.h"
-#include "selection/Settings.h"
 
 namespace selection_test {
 namespace {
@@ -23,24 +21,19 @@ using testing_support::TempDir;
 
 class PageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    selection::SetSettingsBaseFolder(settings.path());
-  }
-  void TearDown() override { selection::SetSettingsBaseFolder(std::wstring()); }
-
   std::wstring Write(const std::wstring& folder, const BackupSpec& spec) {
     return backups.WriteFile(folder + L"\\BackupInfo.xml", BackupXml(spec));
   }
-  void Configure(const std::vector<std::wstring>& folders) {
-    std::vector<comlib::Bstr> list(folders.begin(), folders.end());
-    Persistency(settings.path()).WritePaths(list);
-  }
-  std::vector<std::wstring> Configured() {
-    std::vector<comlib::Bstr> list;
-    Persistency(settings.path()).ReadPaths(&list);
-    std::vector<std::wstring> out;
-    for (const comlib::Bstr& b : list) out.push_back(b.str());
-    return out;
+  void Configure(const std::vector<std::wstring>& folders) { settings.Configure(folders); }
+
+  // Opens the page over the fixtures and leaves it forward with `backup` chosen.
+  void LeaveWith(PageHost& page, const wchar_t* backup) {
+    WriteFixtures();
+    page.Open();
+    ASSERT_TRUE(page.Select(backup));
+    LONG ok = 0;
+    ASSERT_EQ(S_OK, page.Validate(&ok));
+    EXPECT_EQ(1, ok);
   }
 
   // Root with two nodes and two services, Mid and Leaf below it with no
@@ -70,7 +63,7 @@ class PageTest : public ::testing::Test {
 
   FakeMachine machine;
   TempDir backups;
-  TempDir settings;
+  SettingsFolder settings;
   std::wstring rootPath, midPath, leafPath, dupBPath;
 };
 
@@ -92,13 +85,8 @@ TEST_F(PageTest, TreeShowsDependentsUnderTheirParentAndEveryBackupOnce) {
 }
 
 TEST_F(PageTest, EachCopyOfARepeatedIdCommitsItself) {
-  WriteFixtures();
   PageHost page;
-  page.Open();
-  ASSERT_TRUE(page.Select(L"DupB"));
-  LONG ok = 0;
-  EXPECT_EQ(S_OK, page.Validate(&ok));
-  EXPECT_EQ(1, ok);
+  LeaveWith(page, L"DupB");
   EXPECT_TRUE(page.session.backupName == L"DupB");
   EXPECT_TRUE(page.session.backupPath == dupBPath.c_str());
 }
@@ -127,13 +115,8 @@ TEST_F(PageTest, LeavingWithoutASelectionAsksForOne) {
 }
 
 TEST_F(PageTest, DependentBackupTakesTheNodesOfItsNearestAncestorAndTheChainLowestFirst) {
-  WriteFixtures();
   PageHost page;
-  page.Open();
-  ASSERT_TRUE(page.Select(L"Leaf"));
-  LONG ok = 0;
-  ASSERT_EQ(S_OK, page.Validate(&ok));
-  EXPECT_EQ(1, ok);
+  LeaveWith(page, L"Leaf");
   FakeSession& s = page.session;
   EXPECT_EQ((std::vector<std::string>{"SetRestoreNode", "SetRestoreInfo", "SetBackupDependency"}), s.calls);
   ASSERT_EQ(2u, s.nodeNames.size());
@@ -159,12 +142,8 @@ TEST_F(PageTest, DependentBackupTakesTheNodesOfItsNearestAncestorAndTheChainLowe
 }
 
 TEST_F(PageTest, RootBackupHandsOverItsOwnSystemInformation) {
-  WriteFixtures();
   PageHost page;
-  page.Open();
-  ASSERT_TRUE(page.Select(L"Root"));
-  LONG ok = 0;
-  ASSERT_EQ(S_OK, page.Validate(&ok));
+  LeaveWith(page, L"Root");
   const std::vector<Text>& info = page.session.restoreInfo;
   ASSERT_EQ(6u, info.size());
   // name, description, server, server2, system (= project data), workplace
@@ -286,7 +265,7 @@ TEST_F(PageTest, PathListOkRebuildsTheTreeAndClearsTheSelection) {
   });
   page.Click(212);
   ASSERT_TRUE(driver.ran());
-  EXPECT_EQ(std::vector<std::wstring>{other.path()}, Configured());
+  EXPECT_EQ(std::vector<std::wstring>{other.path()}, settings.Configured());
   EXPECT_EQ(L"Solo", TreeText(page.backupTree()));
   LONG ok = 1;
   EXPECT_EQ(S_OK, page.Validate(&ok));
@@ -302,7 +281,7 @@ TEST_F(PageTest, PathListCancelLeavesTreeAndSelection) {
   PageHost page;
   page.Open();
   ASSERT_TRUE(page.Select(L"Mid"));
-  const std::string before = testing_support::ReadFileUtf8(Persistency(settings.path()).SettingsFile());
+  const std::string before = settings.Bytes();
   machine.folders = {L"C:\\Elsewhere"};
   DialogDriver driver([](HWND dialog) {
     ::SendMessageW(::GetDlgItem(dialog, 257), BM_CLICK, 0, 0);
@@ -310,7 +289,7 @@ TEST_F(PageTest, PathListCancelLeavesTreeAndSelection) {
   });
   page.Click(212);
   ASSERT_TRUE(driver.ran());
-  EXPECT_EQ(before, testing_support::ReadFileUtf8(Persistency(settings.path()).SettingsFile()));
+  EXPECT_EQ(before, settings.Bytes());
   EXPECT_EQ(L"Root[Mid[Leaf]],B04Legacy,DupA[DupChild],DupB,NullId", TreeText(page.backupTree()));
   LONG ok = 0;
   EXPECT_EQ(S_OK, page.Validate(&ok));

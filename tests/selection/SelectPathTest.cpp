@@ -6,16 +6,13 @@
 
 #include "Harness.h"
 #include "TestSupport.h"
-#include "catalogue/Persistency.h"
 #include "comlib/Dialog.h"
 #include "selection/SelectPath.h"
-#include "selection/Settings.h"
 
 namespace selection_test {
 namespace {
 
 using testing_support::FakeMachine;
-using testing_support::TempDir;
 
 // What a click into the list tells the dialog.
 void NotifyListClick(HWND dialog) {
@@ -38,23 +35,8 @@ void Press(HWND dialog, int id) { ::SendMessageW(::GetDlgItem(dialog, id), BM_CL
 
 class SelectPathTest : public ::testing::Test {
  protected:
-  void SetUp() override { selection::SetSettingsBaseFolder(settings.path()); }
-  void TearDown() override { selection::SetSettingsBaseFolder(std::wstring()); }
-
-  void Configure(const std::vector<std::wstring>& folders) {
-    std::vector<comlib::Bstr> list(folders.begin(), folders.end());
-    Persistency(settings.path()).WritePaths(list);
-  }
-  std::vector<std::wstring> Configured() {
-    std::vector<comlib::Bstr> list;
-    Persistency(settings.path()).ReadPaths(&list);
-    std::vector<std::wstring> out;
-    for (const comlib::Bstr& b : list) out.push_back(b.str());
-    return out;
-  }
-  std::string SettingsBytes() {
-    return testing_support::ReadFileUtf8(Persistency(settings.path()).SettingsFile());
-  }
+  void Configure(const std::vector<std::wstring>& folders) { settings.Configure(folders); }
+  std::vector<std::wstring> Configured() { return settings.Configured(); }
 
   // Runs the dialog over a visible owner, as the page does.
   INT_PTR Run(std::function<void(HWND)> drive) {
@@ -70,7 +52,7 @@ class SelectPathTest : public ::testing::Test {
   }
 
   FakeMachine machine;
-  TempDir settings;
+  SettingsFolder settings;
 };
 
 TEST_F(SelectPathTest, OpensWithTheConfiguredFoldersAndOnlyCancelPossible) {
@@ -143,7 +125,7 @@ TEST_F(SelectPathTest, EmptiedListIsWrittenEmpty) {
     Press(dialog, 258);
     Press(dialog, IDOK);
   });
-  EXPECT_TRUE(testing_support::FileExists(Persistency(settings.path()).SettingsFile()));
+  EXPECT_TRUE(testing_support::FileExists(settings.File()));
   EXPECT_TRUE(Configured().empty());
 }
 
@@ -157,8 +139,8 @@ TEST_F(SelectPathTest, CancelWritesNothing) {
     if (c.settingsExist)
       Configure({L"C:\\A", L"C:\\B"});
     else
-      ::DeleteFileW(Persistency(settings.path()).SettingsFile().c_str());
-    const std::string before = SettingsBytes();
+      ::DeleteFileW(settings.File().c_str());
+    const std::string before = settings.Bytes();
     machine.folders = {L"D:\\New"};
     const INT_PTR result = Run([&](HWND dialog) {
       Press(dialog, 257);
@@ -167,8 +149,8 @@ TEST_F(SelectPathTest, CancelWritesNothing) {
       ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     });
     EXPECT_EQ(IDCANCEL, result);
-    EXPECT_EQ(before, SettingsBytes());
-    EXPECT_EQ(c.settingsExist, testing_support::FileExists(Persistency(settings.path()).SettingsFile()));
+    EXPECT_EQ(before, settings.Bytes());
+    EXPECT_EQ(c.settingsExist, testing_support::FileExists(settings.File()));
   }
 }
 
