@@ -10,6 +10,7 @@
 #include "comlib/Registrar.h"
 #include "directories/RestorePropertyPage3.h"
 #include "nodes/RestorePropertyPage2.h"
+#include "selection/RestorePropertyPage1.h"
 #include "resource.h"
 #include "session/RestoreControl.h"
 #include "session/RestoreModule.h"
@@ -21,7 +22,7 @@ namespace {
 const comlib::ObjectEntry kObjects[] = {
     {&CLSID_RestoreControl, &CRestoreControl::CreateInstance, IDR_RESTORECONTROL},
     {&CLSID_RestoreModule, &CRestoreModule::CreateInstance, IDR_RESTOREMODULE},
-    {&CLSID_RestorePropertyPage1, nullptr, IDR_RESTOREPROPERTYPAGE1},
+    {&CLSID_RestorePropertyPage1, &CRestorePropertyPage1::CreateInstance, IDR_RESTOREPROPERTYPAGE1},
     {&CLSID_RestorePropertyPage2, &CRestorePropertyPage2::CreateInstance, IDR_RESTOREPROPERTYPAGE2},
     {&CLSID_RestorePropertyPage3, &CRestorePropertyPage3::CreateInstance, IDR_RESTOREPROPERTYPAGE3},
 };

@@ -212,7 +212,7 @@ TEST_F(RegistrationTest, HandsOutClassObjectsOfTheObjectTableOnly) {
   } cases[] = {
       {&CLSID_RestoreControl, S_OK},
       {&CLSID_RestoreModule, S_OK},
-      {&CLSID_RestorePropertyPage1, CLASS_E_CLASSNOTAVAILABLE},  // no page class yet
+      {&CLSID_RestorePropertyPage1, S_OK},
       {&CLSID_RestorePropertyPage2, S_OK},
       {&CLSID_RestorePropertyPage3, S_OK},
       {&CLSID_InfoSink, CLASS_E_CLASSNOTAVAILABLE},
@@ -247,6 +247,7 @@ TEST_F(RegistrationTest, RegisteredClassesAreCreatableAndAggregatable) {
   } classes[] = {
       {&CLSID_RestoreControl, &IID_IDispatch},
       {&CLSID_RestoreModule, &IID_IDispatch},
+      {&CLSID_RestorePropertyPage1, &IID_IPropertyPage},
       {&CLSID_RestorePropertyPage2, &IID_IPropertyPage},
       {&CLSID_RestorePropertyPage3, &IID_IPropertyPage},
   };
@@ -261,10 +262,6 @@ TEST_F(RegistrationTest, RegisteredClassesAreCreatableAndAggregatable) {
     EXPECT_EQ(CLASS_E_NOAGGREGATION, ::CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER,
                                                         *c.iid, object.PutVoid()));
   }
-  ComPtr<IUnknown> page;
-  EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, ::CoCreateInstance(CLSID_RestorePropertyPage1, nullptr,
-                                                          CLSCTX_INPROC_SERVER, IID_IUnknown,
-                                                          page.PutVoid()));
 }
 
 TEST_F(RegistrationTest, CanUnloadOnlyWithoutObjectsClassObjectsAndLocks) {
