@@ -3,6 +3,9 @@
 
 #include <iterator>
 
+#include "ArgumentEditor.h"
+#include "ItemSelector.h"
+#include "ItemsRestoreHelper.h"
 #include "SecurityInitializer.h"
 #include "ServiceBinding.h"
 #include "SystemRestore.h"
@@ -22,6 +25,11 @@ const comlib::ObjectEntry kObjects[] = {
     {&CLSID_ZelServiceBinding, &zel::CZelServiceBinding::CreateInstance, IDR_ZELSERVICEBINDING},
     {&zel::CLSID_ZelFileRestoreHelper, &zel::CZelFileRestoreHelper::CreateInstance,
      IDR_ZELFILERESTOREHELPER},
+    {&zel::CLSID_ZelItemSelector, &zel::CZelItemSelector::CreateInstance, IDR_ZELITEMSELECTOR},
+    {&zel::CLSID_ZelArgumentEditor, &zel::CZelArgumentEditor::CreateInstance,
+     IDR_ZELARGUMENTEDITOR},
+    {&zel::CLSID_ZelItemsRestoreHelper, &zel::CZelItemsRestoreHelper::CreateInstance,
+     IDR_ZELITEMSRESTOREHELPER},
 };
 
 // The framework's own type libraries, which the module's type library imports.

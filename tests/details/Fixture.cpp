@@ -1,0 +1,120 @@
+#include "Fixture.h"
+
+#include <commctrl.h>
+
+namespace details_test {
+
+const CLSID kItemsHelper = {
+    0x137876EC, 0x4163, 0x4E52, {0x90, 0x50, 0x58, 0x0E, 0x8C, 0x77, 0x8C, 0xF2}};
+const CLSID kFileHelper = {
+    0xD3A5F0B2, 0x6C1E, 0x4B8A, {0x9F, 0x27, 0x3E, 0x5C, 0x8A, 0x1B, 0x7D, 0x40}};
+const CLSID kArgumentEditor = {
+    0x962E1E4C, 0xAC44, 0x4E4A, {0xA4, 0xE8, 0x2F, 0x0C, 0x96, 0x3D, 0xE3, 0xA8}};
+
+void FrameworkTest::SetUp() {
+  lock_ = std::make_unique<testing_support::RegistryLock>();
+  registration_ = std::make_unique<testing_support::ScopedRegistration>(
+      testing_support::BuildPath(L"framework\\ZelFramework.dll"));
+  ASSERT_EQ(S_OK, registration_->status());
+}
+
+void FrameworkTest::TearDown() {
+  // Objects of the DLL are gone by now; let COM drop its cached servers.
+  ::CoFreeUnusedLibrariesEx(0, 0);
+  registration_.reset();
+  lock_.reset();
+}
+
+namespace {
+DetailsDriver* g_driver = nullptr;
+}  // namespace
+
+DetailsDriver::DetailsDriver(std::function<void(HWND)> drive) : drive_(std::move(drive)) {
+  g_driver = this;
+  timer_ = ::SetTimer(nullptr, 0, 20, &DetailsDriver::Tick);
+}
+
+DetailsDriver::~DetailsDriver() {
+  if (timer_) ::KillTimer(nullptr, timer_);
+  g_driver = nullptr;
+}
+
+void CALLBACK DetailsDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
+  DetailsDriver* self = g_driver;
+  if (!self) return;
+  HWND dialog = ::FindWindowW(L"#32770", L"Details");
+  if (!dialog || !::IsWindowVisible(dialog)) return;
+  if (!self->ran_) {
+    self->ran_ = true;
+    self->drive_(dialog);
+  } else if (++self->ticks_ > 50) {
+    ADD_FAILURE() << "the details dialog stayed open";
+    ::EndDialog(dialog, IDCANCEL);
+  }
+}
+
+RECT ClientRectOf(HWND dialog, int id) {
+  RECT r = {};
+  HWND control = ::GetDlgItem(dialog, id);
+  if (!control) return r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+HWND ControlWindow(HWND host) { return host ? ::GetWindow(host, GW_CHILD) : nullptr; }
+
+std::vector<std::wstring> ListTexts(HWND list) {
+  std::vector<std::wstring> texts;
+  const int count = ListView_GetItemCount(list);
+  for (int i = 0; i < count; ++i) {
+    wchar_t text[260] = {};
+    ListView_GetItemText(list, i, 0, text, 260);
+    texts.push_back(text);
+  }
+  return texts;
+}
+
+std::vector<bool> ListChecks(HWND list) {
+  std::vector<bool> checks;
+  const int count = ListView_GetItemCount(list);
+  for (int i = 0; i < count; ++i) checks.push_back(ListView_GetCheckState(list, i) != 0);
+  return checks;
+}
+
+void SetCheck(HWND list, int index, bool checked) { ListView_SetCheckState(list, index, checked); }
+
+void Press(HWND dialog, int id) {
+  ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+OwnedBackupItem MakeItem(const wchar_t* name, LONG value) {
+  OwnedBackupItem item;
+  item.name = comlib::Bstr(name);
+  item.description = comlib::Bstr(std::wstring(name) + L" description");
+  item.details = comlib::Bstr(std::wstring(L"C:\\backup\\") + name);
+  for (int i = 0; i < 32; ++i) item.identifier[i] = static_cast<unsigned char>(value + i);
+  item.value = value;
+  return item;
+}
+
+std::vector<std::wstring> Names(const std::vector<OwnedBackupItem>& items) {
+  std::vector<std::wstring> names;
+  for (const OwnedBackupItem& item : items) names.push_back(item.name.str());
+  return names;
+}
+
+OwnedArguments MakeArguments(const std::string& bytes) {
+  ServiceArguments record = {static_cast<ULONG>(bytes.size()),
+                             reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data()))};
+  return OwnedArguments::Copy(record);
+}
+
+std::string Bytes(const OwnedArguments& arguments) {
+  return arguments.IsEmpty() ? std::string()
+                             : std::string(reinterpret_cast<const char*>(arguments.Data()),
+                                           arguments.ByteCount());
+}
+
+}  // namespace details_test

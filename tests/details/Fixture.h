@@ -1,0 +1,80 @@
+#pragma once
+// What the details tests share: the framework's controls registered in the
+// prefix, the details dialog driven from inside its modal loop, and reading
+// the hosted controls back through their windows.
+#include <windows.h>
+
+#include <functional>
+#include <ostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Components.h"
+#include "catalogue/OwnedRecords.h"
+
+namespace details_test {
+
+// {137876EC-4163-4E52-9050-580E8C778CF2}: lists the files of the backup
+// folder and names the argument editor.
+extern const CLSID kItemsHelper;
+// {D3A5F0B2-6C1E-4B8A-9F27-3E5C8A1B7D40}: names no editor, offers no items.
+extern const CLSID kFileHelper;
+// {962E1E4C-AC44-4E4A-A4E8-2F0C963DE3A8}
+extern const CLSID kArgumentEditor;
+
+// ZelFramework.dll registered for the fixture's life, under the registry lock.
+class FrameworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  std::unique_ptr<testing_support::RegistryLock> lock_;
+  std::unique_ptr<testing_support::ScopedRegistration> registration_;
+};
+
+// Runs drive once on the "Details" dialog from inside its modal loop. Call
+// before the code that runs the dialog. A dialog still open afterwards is
+// cancelled so a failing test cannot hang.
+class DetailsDriver {
+ public:
+  explicit DetailsDriver(std::function<void(HWND dialog)> drive);
+  ~DetailsDriver();
+  DetailsDriver(const DetailsDriver&) = delete;
+  DetailsDriver& operator=(const DetailsDriver&) = delete;
+  bool ran() const { return ran_; }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+  std::function<void(HWND)> drive_;
+  UINT_PTR timer_ = 0;
+  int ticks_ = 0;
+  bool ran_ = false;
+};
+
+// A control's rectangle in its dialog's client coordinates.
+RECT ClientRectOf(HWND dialog, int id);
+// The window the hosted control made inside its host.
+HWND ControlWindow(HWND host);
+// The selector's rows and check marks, read from its list view.
+std::vector<std::wstring> ListTexts(HWND list);
+std::vector<bool> ListChecks(HWND list);
+void SetCheck(HWND list, int index, bool checked);
+// Presses a button of the dialog as a click would.
+void Press(HWND dialog, int id);
+
+OwnedBackupItem MakeItem(const wchar_t* name, LONG value);
+std::vector<std::wstring> Names(const std::vector<OwnedBackupItem>& items);
+OwnedArguments MakeArguments(const std::string& bytes);
+std::string Bytes(const OwnedArguments& arguments);
+
+}  // namespace details_test
+
+// Rectangles compare and print in test messages.
+inline bool operator==(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
+inline void PrintTo(const RECT& r, std::ostream* os) {
+  *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
+}
