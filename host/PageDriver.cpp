@@ -84,6 +84,7 @@ std::vector<std::wstring> FillSelection(HWND page, const Answers& answers) {
   }
   ::SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(chosen));
   ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(chosen));
+  ::SetFocus(tree);
   if (answers.services.empty()) return problems;
   // The page keeps its services list hidden; it still reads the checks from it.
   const HWND services = ::GetDlgItem(page, IDC_SERVICES_TREE);

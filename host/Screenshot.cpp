@@ -28,7 +28,6 @@ HRESULT SaveWindowPng(HWND window, const std::wstring& path) {
   RECT rect;
   if (!::GetWindowRect(window, &rect)) return comlib::LastErrorStatus();
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Gdi gdi;
   gdi.screen = ::GetDC(nullptr);
   gdi.memory = ::CreateCompatibleDC(gdi.screen);

@@ -752,7 +752,17 @@ void Wizard::OnAddMessage(long kind, const std::wstring& text) {
   if (index >= 0) ::SendDlgItemMessageW(frame_, id, LB_SETTOPINDEX, static_cast<WPARAM>(index), 0);
   if (kind == 2) ::SendDlgItemMessageW(frame_, IDC_PROGRESS, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
   // Long lines stay readable by scrolling sideways.
-  ::SendDlgItemMessageW(frame_, id, LB_SETHORIZONTALEXTENT, 1600, 0);
+  for (int list : {id, static_cast<int>(IDC_PROGRESS)}) {
+    const HWND box = ::GetDlgItem(frame_, list);
+    HDC dc = ::GetDC(box);
+    HGDIOBJ old = ::SelectObject(dc, font_);
+    SIZE size = {};
+    ::GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(box, dc);
+    const LRESULT extent = ::SendMessageW(box, LB_GETHORIZONTALEXTENT, 0, 0);
+    if (size.cx + 8 > extent) ::SendMessageW(box, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(size.cx + 8), 0);
+  }
 }
 
 void Wizard::OnBack() {
@@ -803,9 +813,10 @@ void Wizard::SaveAnswers(const std::wstring& path) {
 
 void Wizard::Screenshot(const std::wstring& name) {
   if (options_.screenshots.empty()) return;
-  // Let the windows paint; the wizard's own steps wait in the queue.
-  ::UpdateWindow(frame_);
-  for (int i = 0; i < 10; ++i) {
+  // Let the windows paint and reach the screen; the wizard's own steps wait
+  // in the queue.
+  ::RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  for (int i = 0; i < 15; ++i) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, WM_APP - 1, PM_REMOVE)) {
       ::TranslateMessage(&msg);
