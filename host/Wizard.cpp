@@ -123,6 +123,7 @@ class Wizard {
   void OnAddMessage(long kind, const std::wstring& text);
   void SaveAnswers(const std::wstring& path);
   void Screenshot(const std::wstring& name);
+  void EndSession();
   void TearDown();
 
   const RunOptions& options_;
@@ -212,12 +213,7 @@ Outcome Wizard::Run() {
   return outcome_;
 }
 
-void Wizard::TearDown() {
-  if (hook_) {
-    ::UnhookWindowsHookEx(hook_);
-    hook_ = nullptr;
-    running_ = nullptr;
-  }
+void Wizard::EndSession() {
   for (auto& entry : pages_) {
     entry.second.page->Deactivate();
     entry.second.page->SetObjects(0, nullptr);
@@ -225,8 +221,17 @@ void Wizard::TearDown() {
   }
   pages_.clear();
   session_.Reset();
-  tools_.clear();
   tool_ = nullptr;
+}
+
+void Wizard::TearDown() {
+  if (hook_) {
+    ::UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+    running_ = nullptr;
+  }
+  EndSession();
+  tools_.clear();
   if (frame_) {
     ::DestroyWindow(frame_);
     frame_ = nullptr;
@@ -264,13 +269,15 @@ LRESULT CALLBACK Wizard::FrameProc(HWND window, UINT message, WPARAM wParam, LPA
 // accepted warning means the restore stopped.
 LRESULT CALLBACK Wizard::BoxHook(int code, WPARAM wParam, LPARAM lParam) {
   Wizard* self = running_;
+  // A box is activated more than once; it is answered the first time.
+  const wchar_t kAnswered[] = L"ZelWizardHost.Answered";
+  if (code == HCBT_DESTROYWND) ::RemovePropW(reinterpret_cast<HWND>(wParam), kAnswered);
   if (code == HCBT_ACTIVATE && self) {
     const HWND box = reinterpret_cast<HWND>(wParam);
     wchar_t cls[16] = {};
     ::GetClassNameW(box, cls, 16);
-    static HWND answered = nullptr;
-    if (box != answered && wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(box, 0xFFFF)) {
-      answered = box;
+    if (wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(box, 0xFFFF) && !::GetPropW(box, kAnswered)) {
+      ::SetPropW(box, kAnswered, reinterpret_cast<HANDLE>(1));
       const std::wstring caption = WindowText(box), text = WindowText(::GetDlgItem(box, 0xFFFF));
       const bool question = ::GetDlgItem(box, IDYES) != nullptr;
       const int answer = question ? (self->recorded_.continueOnWarning ? IDYES : IDNO)
@@ -780,14 +787,7 @@ void Wizard::OnBack() {
     return;
   }
   // Back to the tool list: this run's session and pages end here.
-  for (auto& entry : pages_) {
-    entry.second.page->Deactivate();
-    entry.second.page->SetObjects(0, nullptr);
-    entry.second.page->SetPageSite(nullptr);
-  }
-  pages_.clear();
-  session_.Reset();
-  tool_ = nullptr;
+  EndSession();
   ShowStep();
   SetHeader(L"Choose a tool", L"The tools of the backup and restore wizard, in their order.");
 }
