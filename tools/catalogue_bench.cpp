@@ -218,8 +218,11 @@ int wmain(int argc, wchar_t** argv) {
   report += Format(L"(b) walk + load: %.3f s", b) + L" (" + std::to_wstring(loaded) + L" loaded)\n";
   report += Format(L"(c) SetPaths + Load + BuildDependencies: %.3f s", c) + L" (" + std::to_wstring(listed) +
             L" entries)\n";
+  if (items > 0)
+    report += Format(L"(d) page 1 tree fill: %.3f s", d) + L" (" + std::to_wstring(items) + L" tree items)\n";
+  else
+    report += L"(d) page 1 tree fill: not measured (no tree window: run it on a display)\n";
   report += Format(L"ratio c/b: %.2f\n", b > 0 ? c / b : 0.0);
-  report += Format(L"(d) page 1 tree fill: %.3f s", d) + L" (" + std::to_wstring(items) + L" tree items)\n";
   WriteText(STD_OUTPUT_HANDLE, report);
   return listed == static_cast<size_t>(count) && items == listed ? 0 : 1;
 }
