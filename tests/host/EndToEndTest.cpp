@@ -269,8 +269,11 @@ TEST_F(WizardRun, PermissionRefusedOffersNoPage) {
   ASSERT_EQ(ERROR_SUCCESS, ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kSecurity, L"Grant", REG_DWORD, &grant, sizeof grant));
   EXPECT_EQ(Outcome::NotPermitted, Run(Ordinary())) << Output();
   ASSERT_FALSE(transcript.tools.empty());
-  for (const auto& tool : transcript.tools)
-    if (tool.name == L"Restore System") EXPECT_FALSE(tool.permitted);
+  for (const auto& tool : transcript.tools) {
+    if (tool.name == L"Restore System") {
+      EXPECT_FALSE(tool.permitted);
+    }
+  }
   EXPECT_TRUE(transcript.pages.empty());
   EXPECT_FALSE(testing_support::FileExists(targets / L"Plant"));
 }
