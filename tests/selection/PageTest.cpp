@@ -232,6 +232,14 @@ TEST_F(PageTest, AFailureWhileCommittingIsNoSuccess) {
   }
 }
 
+// The host's dialog manager tabs into the page only while it is a control parent.
+TEST_F(PageTest, KeepsTheControlParentStyle) {
+  PageHost page;
+  page.Open();
+  ::SetWindowLongW(page.window(), GWL_EXSTYLE, 0);
+  EXPECT_NE(0, ::GetWindowLongW(page.window(), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
+}
+
 TEST_F(PageTest, TheTreeIsBuiltAgainWhenThePageIsShownAgain) {
   WriteFixtures();
   PageHost page;
