@@ -27,7 +27,7 @@ const comlib::ObjectEntry kObjects[] = {
     {&CLSID_RestorePropertyPage3, &CRestorePropertyPage3::CreateInstance, IDR_RESTOREPROPERTYPAGE3},
 };
 
-const UINT kTypeLibrary = 1;
+const UINT kTypeLibraries[] = {1};
 
 }  // namespace
 
@@ -51,15 +51,11 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  const HINSTANCE module = comlib::Module::Instance();
-  const HRESULT hr = comlib::RunRegistryScripts(module, kObjects, std::size(kObjects), true);
-  if (FAILED(hr)) return hr;
-  return comlib::RegisterTypeLibrary(module, kTypeLibrary);
+  return comlib::RegisterServer(comlib::Module::Instance(), kObjects, std::size(kObjects),
+                                kTypeLibraries, std::size(kTypeLibraries), true);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  const HINSTANCE module = comlib::Module::Instance();
-  const HRESULT hr = comlib::RunRegistryScripts(module, kObjects, std::size(kObjects), false);
-  const HRESULT typeLibrary = comlib::UnregisterTypeLibrary(module, kTypeLibrary);
-  return FAILED(hr) ? hr : typeLibrary;
+  return comlib::RegisterServer(comlib::Module::Instance(), kObjects, std::size(kObjects),
+                                kTypeLibraries, std::size(kTypeLibraries), false);
 }

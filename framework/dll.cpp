@@ -54,21 +54,11 @@ extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid,
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() {
-  const HINSTANCE module = comlib::Module::Instance();
-  HRESULT hr = comlib::RunRegistryScripts(module, kObjects, std::size(kObjects), true);
-  for (UINT library : kTypeLibraries) {
-    if (FAILED(hr)) break;
-    hr = comlib::RegisterTypeLibrary(module, library);
-  }
-  return hr;
+  return comlib::RegisterServer(comlib::Module::Instance(), kObjects, std::size(kObjects),
+                                kTypeLibraries, std::size(kTypeLibraries), true);
 }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() {
-  const HINSTANCE module = comlib::Module::Instance();
-  HRESULT first = comlib::RunRegistryScripts(module, kObjects, std::size(kObjects), false);
-  for (UINT library : kTypeLibraries) {
-    const HRESULT hr = comlib::UnregisterTypeLibrary(module, library);
-    if (SUCCEEDED(first)) first = hr;
-  }
-  return first;
+  return comlib::RegisterServer(comlib::Module::Instance(), kObjects, std::size(kObjects),
+                                kTypeLibraries, std::size(kTypeLibraries), false);
 }

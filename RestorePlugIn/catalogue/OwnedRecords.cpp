@@ -23,12 +23,11 @@ void OwnedBackupItem::CopyTo(BackupItem* record) const {
   record->details = t.Detach();
 }
 
-void ClearBackupItem(BackupItem* record) noexcept {
-  if (!record) return;
-  ::SysFreeString(record->name);
-  ::SysFreeString(record->description);
-  ::SysFreeString(record->details);
-  std::memset(record, 0, sizeof *record);
+void ClearBackupItem(BackupItem& record) noexcept {
+  ::SysFreeString(record.name);
+  ::SysFreeString(record.description);
+  ::SysFreeString(record.details);
+  record = BackupItem{};
 }
 
 namespace {

@@ -24,7 +24,7 @@ struct OwnedBackupItem {
 };
 
 // Frees the three texts of a record and zeroes it.
-void ClearBackupItem(BackupItem* record) noexcept;
+void ClearBackupItem(BackupItem& record) noexcept;
 
 // A service's restore arguments (ServiceArguments): a byte count and a
 // block from the task allocator owned here.

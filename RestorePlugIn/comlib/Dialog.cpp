@@ -64,6 +64,11 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   return handled ? result : FALSE;
 }
 
+void KeepControlParent(WPARAM which, LPARAM styles) noexcept {
+  if (which == static_cast<WPARAM>(GWL_EXSTYLE))
+    reinterpret_cast<STYLESTRUCT*>(styles)->styleNew |= WS_EX_CONTROLPARENT;
+}
+
 std::wstring ResourceString(UINT id) {
   const wchar_t* text = nullptr;
   // With a zero buffer size the call points into the resource itself.

@@ -39,6 +39,11 @@ class Dialog {
   bool modal_ = false;
 };
 
+// WM_STYLECHANGING of a page that lives inside a host's dialog: keeps
+// WS_EX_CONTROLPARENT on, so the host's dialog manager tabs into the page's
+// controls. The message stays unhandled.
+void KeepControlParent(WPARAM which, LPARAM styles) noexcept;
+
 // A text of the module's string table; empty when there is none.
 std::wstring ResourceString(UINT id);
 // The text of a window of any length.

@@ -115,4 +115,19 @@ HRESULT UnregisterTypeLibrary(HINSTANCE module, UINT index) noexcept {
                              copy.syskind);
 }
 
+HRESULT RegisterServer(HINSTANCE module, const ObjectEntry* table, size_t count,
+                       const UINT* typeLibraries, size_t libraryCount, bool install) noexcept {
+  HRESULT first = RunRegistryScripts(module, table, count, install);
+  for (size_t i = 0; i < libraryCount; ++i) {
+    if (install) {
+      if (FAILED(first)) break;
+      first = RegisterTypeLibrary(module, typeLibraries[i]);
+    } else {
+      const HRESULT hr = UnregisterTypeLibrary(module, typeLibraries[i]);
+      if (SUCCEEDED(first)) first = hr;
+    }
+  }
+  return first;
+}
+
 }  // namespace comlib

@@ -22,4 +22,11 @@ HRESULT RunRegistryScripts(HINSTANCE module, const ObjectEntry* table, size_t co
 HRESULT RegisterTypeLibrary(HINSTANCE module, UINT index) noexcept;
 HRESULT UnregisterTypeLibrary(HINSTANCE module, UINT index) noexcept;
 
+// A server's whole registration for DllRegisterServer and DllUnregisterServer:
+// the object table's scripts, then the TYPELIB resources listed. Registration
+// stops at the first failure; removal undoes everything. Either answers the
+// first failure.
+HRESULT RegisterServer(HINSTANCE module, const ObjectEntry* table, size_t count,
+                       const UINT* typeLibraries, size_t libraryCount, bool install) noexcept;
+
 }  // namespace comlib

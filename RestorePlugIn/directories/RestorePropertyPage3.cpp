@@ -197,9 +197,7 @@ bool CRestorePropertyPage3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
       }
       return false;
     case WM_STYLECHANGING:
-      // Lets the host's dialog manager tab into the page's controls.
-      if (wParam == static_cast<WPARAM>(GWL_EXSTYLE))
-        reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_EX_CONTROLPARENT;
+      comlib::KeepControlParent(wParam, lParam);
       return false;
     default:
       return false;

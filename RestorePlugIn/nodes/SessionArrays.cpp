@@ -1,5 +1,7 @@
 #include "nodes/SessionArrays.h"
 
+#include "session/Records.h"
+
 namespace nodes {
 
 void ReleaseElement(BSTR& text) noexcept {
@@ -9,20 +11,7 @@ void ReleaseElement(BSTR& text) noexcept {
 
 void ReleaseElement(ObjectId&) noexcept {}
 
-void ReleaseElement(ServiceNodeStructure& service) noexcept {
-  ReleaseElement(service.name);
-  ReleaseElement(service.backupPath);
-  if (service.backupItem) {
-    for (ULONG i = 0; i < service.count; ++i) {
-      ReleaseElement(service.backupItem[i].name);
-      ReleaseElement(service.backupItem[i].description);
-      ReleaseElement(service.backupItem[i].details);
-    }
-    ::CoTaskMemFree(service.backupItem);
-    service.backupItem = nullptr;
-  }
-  // The arguments block stays its producer's.
-}
+void ReleaseElement(ServiceNodeStructure& service) noexcept { session::ClearServiceNode(service); }
 
 std::vector<std::wstring> Texts(const TextArray& texts) {
   std::vector<std::wstring> out;

@@ -10,7 +10,7 @@ namespace {
 
 void FreeItems(BackupItem* items, ULONG count) noexcept {
   if (!items) return;
-  for (ULONG i = 0; i < count; ++i) ClearBackupItem(&items[i]);
+  for (ULONG i = 0; i < count; ++i) ClearBackupItem(items[i]);
   ::CoTaskMemFree(items);
 }
 

@@ -24,7 +24,7 @@ std::vector<OwnedBackupItem> AdoptItemRecords(ULONG count, BackupItem* records) 
     BackupItem* records;
     ~Release() {
       if (!records) return;
-      for (ULONG i = 0; i < count; ++i) ClearBackupItem(&records[i]);
+      for (ULONG i = 0; i < count; ++i) ClearBackupItem(records[i]);
       ::CoTaskMemFree(records);
     }
   } release{count, records};

@@ -137,9 +137,7 @@ bool CRestorePropertyPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
       return false;
     }
     case WM_STYLECHANGING:
-      // Keeps tabbing into the page's controls from the host's sheet.
-      if (wParam == static_cast<WPARAM>(GWL_EXSTYLE))
-        reinterpret_cast<STYLESTRUCT*>(lParam)->styleNew |= WS_EX_CONTROLPARENT;
+      comlib::KeepControlParent(wParam, lParam);
       return false;
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) return false;

@@ -1,6 +1,6 @@
 #pragma once
-// Owned copies of the framework's exchange records, and the clean-up of
-// records handed out in task-allocator arrays.
+// Identifier comparison and the clean-up of exchange records handed out in
+// task-allocator arrays; the owned copies are in catalogue/OwnedRecords.h.
 #include <windows.h>
 #include <oaidl.h>
 
@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "RestorePlugIn.h"
-#include "comlib/Bstr.h"
+#include "catalogue/OwnedRecords.h"
 #include "comlib/OutArray.h"
 
 namespace session {
@@ -21,23 +21,6 @@ inline bool SameId(const ObjectId& a, const GUID& b) noexcept {
   return std::memcmp(&a, &b, sizeof(ObjectId)) == 0;
 }
 
-// One BackupItem with its own three texts; the identifier block and the
-// value are taken byte for byte.
-struct OwnedBackupItem {
-  comlib::Bstr name;
-  comlib::Bstr description;
-  unsigned char identifier[32] = {};
-  long value = 0;
-  comlib::Bstr details;
-
-  static OwnedBackupItem From(const BackupItem& item);  // throws std::bad_alloc
-  // Fresh texts into a zero-filled record; throws std::bad_alloc with the
-  // record left cleared.
-  void CopyTo(BackupItem* out) const;
-};
-
-// Frees the texts of a handed-out item and zeroes it.
-void ClearBackupItem(BackupItem& item) noexcept;
 using BackupItemOutArray = comlib::OutArray<BackupItem, ClearBackupItem>;
 
 // Frees the texts and the backupItem array of a handed-out service record;

@@ -68,7 +68,7 @@ STDMETHODIMP CRestoreModule::SetRestoreNode(ULONG nodeCount, BSTR* pNodeNames, O
       service.checked = true;
       service.items.reserve(node.count);
       for (ULONG i = 0; i < node.count; ++i)
-        service.items.push_back(session::OwnedBackupItem::From(node.backupItem[i]));
+        service.items.push_back(OwnedBackupItem::Copy(node.backupItem[i]));
       service.arguments = node.arguments;
       services.push_back(std::move(service));
     }

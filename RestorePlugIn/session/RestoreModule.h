@@ -75,7 +75,7 @@ class CRestoreModule final : public comlib::ComObject<CRestoreModule>,
     ObjectId helperId = {};
     comlib::Bstr backupPath;
     bool checked = true;
-    std::vector<session::OwnedBackupItem> items;
+    std::vector<OwnedBackupItem> items;
     ServiceArguments arguments = {};  // the block is not ours
   };
   // What the restore information readers share.

@@ -203,7 +203,7 @@ TEST(BackupNodes, CopiesAreDeep) {
   record.identifier[31] = 7;
   record.value = 5;
   service.items.push_back(OwnedBackupItem::Copy(record));
-  ClearBackupItem(&record);
+  ClearBackupItem(record);
   unsigned char bytes[3] = {1, 2, 3};
   service.arguments = OwnedArguments::Copy(ServiceArguments{3, bytes});
   node.services.push_back(service);
@@ -225,7 +225,7 @@ TEST(BackupNodes, CopiesAreDeep) {
   s.items[0].CopyTo(&out);
   EXPECT_NE(s.items[0].description.get(), out.description);
   EXPECT_EQ(std::wstring(L"desc"), out.description);
-  ClearBackupItem(&out);
+  ClearBackupItem(out);
 
   node.Clear();
   EXPECT_TRUE(node.services.empty() && node.primaryNodeIds.empty() && node.name.IsNull());

@@ -20,6 +20,7 @@
 using comlib::Bstr;
 using comlib::ComPtr;
 using testing_support::FakeSession;
+using testing_support::FakeSink;
 using testing_support::TempDir;
 
 namespace {
@@ -36,28 +37,6 @@ std::wstring Message(const std::wstring& pattern, const std::wstring& path) {
   text.replace(text.find(L"%s"), 2, path);
   return text;
 }
-
-// A host message sink that records its lines.
-class RecordingSink : public IZelCWMessageSink {
- public:
-  std::vector<std::pair<LONG, Bstr>> lines;
-  ULONG refs = 1;
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, __uuidof(IZelCWMessageSink))) {
-      *ppv = static_cast<IZelCWMessageSink*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refs; }
-  STDMETHODIMP_(ULONG) Release() noexcept override { return --refs; }
-  STDMETHODIMP AddMessage(LONG kind, BSTR text) noexcept override {
-    lines.emplace_back(kind, Bstr::Copy(text));
-    return S_OK;
-  }
-};
 
 class Page3 : public ::testing::Test {
  protected:
@@ -149,7 +128,7 @@ class Page3 : public ::testing::Test {
   TempDir temp_;
   std::wstring project_;
   FakeSession session_;
-  RecordingSink sink_;
+  FakeSink sink_;
   HWND parent_ = nullptr;
   HWND window_ = nullptr;
   ComPtr<IPropertyPage> page_;
@@ -462,8 +441,8 @@ TEST_F(Page3, RestoreCallbacksReachTheSinkAsProgressLines) {
                                           "<null>"};
   ASSERT_EQ(texts.size(), sink_.lines.size());
   for (size_t i = 0; i < texts.size(); ++i) {
-    EXPECT_EQ(0, sink_.lines[i].first) << i;
-    EXPECT_EQ(texts[i], Narrow(sink_.lines[i].second)) << i;
+    EXPECT_EQ(0, sink_.lines[i].kind) << i;
+    EXPECT_EQ(texts[i], sink_.lines[i].null ? "<null>" : Narrow(sink_.lines[i].text)) << i;
   }
   // Replacing the sink lets go of the old one.
   ASSERT_EQ(S_OK, adaption_->SetMessageSink(nullptr));

@@ -20,6 +20,10 @@ void RegisterHostClass() {
 
 void PageFixture::SetUp() {
   RegisterHostClass();
+  // What the page reads and the mapping it keeps in the session.
+  session.Allow({"GetRestoreNode", "GetRestoreNodeNames", "GetRestoreInfo", "GetNewRestoreInfo",
+                 "IsPrimaryNode", "get_CreateNewSystemId", "AddMappedNodes",
+                 "GetAddedMappedNodes", "ClearMappedNodes"});
   host = ::CreateWindowExW(0, kHostClass, L"host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 760,
                            480, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
   ASSERT_NE(nullptr, host);

@@ -18,6 +18,12 @@
 
 namespace nodes_test {
 
+using testing_support::FakeNode;
+using testing_support::FakeSession;
+using testing_support::FakeSink;
+using testing_support::NodeId;
+using testing_support::RestoreInfo;
+
 using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
 // (label, name in the backup), top to bottom.
 using Rows = std::vector<std::pair<std::wstring, std::wstring>>;

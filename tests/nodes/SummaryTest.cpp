@@ -87,7 +87,7 @@ class PageSummary : public PageFixture {
     session.newRestoreInfo = info;
     session.newRestoreInfo.systemName = L"Plant2";
     session.nodes = {{L"NODE1", true}, {L"SEC1", false}};
-    session.serviceNames = {L"Alarm"};
+    session.services = {{L"Alarm"}};
   }
   std::wstring Summary() {
     BSTR text = reinterpret_cast<BSTR>(1);

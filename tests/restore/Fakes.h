@@ -1,7 +1,7 @@
 #pragma once
-// Strict fakes of the framework's restore services, a recording message
-// sink, a session that answers what Apply reads, and class objects
-// registered in this process so that CoCreateInstance finds the fakes.
+// Strict fakes of the framework's restore services and class objects
+// registered in this process so that CoCreateInstance finds the fakes; the
+// session and the message sink are the shared ones.
 #include <windows.h>
 #include <msxml2.h>
 
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FakeSession.h"
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
 #include "comlib/ComPtr.h"
@@ -18,6 +19,11 @@
 #include "nodes/RestoreState.h"
 
 namespace restore_fakes {
+
+using testing_support::FakeService;
+using testing_support::FakeSession;
+using testing_support::FakeSink;
+using testing_support::SinkLine;
 
 // Runs functions later on this thread, from a posted message, as a framework
 // that reports from its own window would.
@@ -56,20 +62,6 @@ class Fake : public Interfaces... {
 // Fails the test on a call the page must not make.
 HRESULT Unexpected(const char* what);
 
-struct SinkLine {
-  long kind;
-  std::wstring text;
-  bool operator==(const SinkLine& o) const { return kind == o.kind && text == o.text; }
-};
-
-class FakeSink : public Fake<FakeSink, IZelCWMessageSink> {
- public:
-  std::vector<SinkLine> lines;
-  STDMETHODIMP AddMessage(long kind, BSTR text) noexcept override;
-  // The texts of kind-0 lines only.
-  std::vector<std::wstring> Progress() const;
-};
-
 // What the page's callbacks do, on the page's restore state. Two objects:
 // both interfaces name their final slot OnCompleted with the same shape.
 class FakePhaseCallbacks : public Fake<FakePhaseCallbacks, IZelAsynchRestoreCallbacks> {
@@ -102,67 +94,6 @@ class FakeServiceCallbacks : public Fake<FakeServiceCallbacks, IZelServiceRestor
  private:
   RestoreState& state_;
   IZelCWMessageSink* sink_;
-};
-
-struct FakeService {
-  std::wstring name;
-  GUID helper;
-  bool checked = true;
-};
-
-class FakeSession : public Fake<FakeSession, IRestoreModule> {
- public:
-  std::vector<FakeService> services;
-  std::wstring backupPath = L"C:\\Backups\\Mon\\BackupInfo.xml";
-  std::vector<std::wstring> dependency{L"C:\\Backups\\Mon\\BackupInfo.xml"};
-  std::wstring systemData = L"C:\\Restored\\Project", serverData = L"C:\\Restored\\Server",
-               serverData2 = L"C:\\Restored\\Server2", workplaceData = L"C:\\Restored\\Workplace";
-  long createNewSystemId = 0;
-  std::wstring newSystemName = L"NEWSYS";
-
-  // IDispatch
-  STDMETHODIMP GetTypeInfoCount(UINT*) noexcept override { return Unexpected("GetTypeInfoCount"); }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) noexcept override { return Unexpected("GetTypeInfo"); }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcept override {
-    return Unexpected("GetIDsOfNames");
-  }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) noexcept override {
-    return Unexpected("Invoke");
-  }
-  // What Apply reads.
-  STDMETHODIMP GetRestoreNode(ULONG* count1, BSTR** names, ULONG* count2, ServiceNodeStructure** records,
-                              BSTR* backupName, BSTR* backupPathOut) noexcept override;
-  STDMETHODIMP GetBackupDependency(ULONG* count, BSTR** paths) noexcept override;
-  STDMETHODIMP GetSystemPaths(BSTR* system, BSTR* server, BSTR* server2, BSTR* workplace) noexcept override;
-  STDMETHODIMP get_CreateNewSystemId(LONG* value) noexcept override;
-  STDMETHODIMP GetNewSystemName(BSTR* name) noexcept override;
-  // Everything else is not Apply's business.
-  STDMETHODIMP SetRestoreNode(ULONG, BSTR*, ObjectId*, LONG*, ULONG, ServiceNodeStructure*, BSTR, BSTR) noexcept override {
-    return Unexpected("SetRestoreNode");
-  }
-  STDMETHODIMP SetRestoreInfo(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR) noexcept override { return Unexpected("SetRestoreInfo"); }
-  STDMETHODIMP GetRestoreNodeNames(ULONG*, BSTR**, ULONG*, ObjectId**) noexcept override {
-    return Unexpected("GetRestoreNodeNames");
-  }
-  STDMETHODIMP GetRestoreInfo(BSTR*, BSTR*, BSTR*, BSTR*, BSTR*, BSTR*, BSTR*, BSTR*) noexcept override {
-    return Unexpected("GetRestoreInfo");
-  }
-  STDMETHODIMP AddMappedNodes(BSTR, BSTR) noexcept override { return Unexpected("AddMappedNodes"); }
-  STDMETHODIMP GetAddedMappedNodes(ULONG*, BSTR**, ULONG*, BSTR**) noexcept override {
-    return Unexpected("GetAddedMappedNodes");
-  }
-  STDMETHODIMP GetNewRestoreInfo(BSTR*, BSTR*, BSTR*, BSTR*, BSTR*, BSTR*, BSTR*, BSTR*) noexcept override {
-    return Unexpected("GetNewRestoreInfo");
-  }
-  STDMETHODIMP SetNewRestoreInfo(BSTR, BSTR, BSTR, BSTR, BSTR, BSTR) noexcept override {
-    return Unexpected("SetNewRestoreInfo");
-  }
-  STDMETHODIMP SetBackupDependency(ULONG, BSTR*) noexcept override { return Unexpected("SetBackupDependency"); }
-  STDMETHODIMP SetSystemPaths(BSTR, BSTR, BSTR, BSTR) noexcept override { return Unexpected("SetSystemPaths"); }
-  STDMETHODIMP SetNewSystemName(BSTR) noexcept override { return Unexpected("SetNewSystemName"); }
-  STDMETHODIMP IsPrimaryNode(ObjectId*, LONG*) noexcept override { return Unexpected("IsPrimaryNode"); }
-  STDMETHODIMP put_CreateNewSystemId(LONG) noexcept override { return Unexpected("put_CreateNewSystemId"); }
-  STDMETHODIMP ClearMappedNodes() noexcept override { return Unexpected("ClearMappedNodes"); }
 };
 
 // When the fake announces the end of a phase or part.
@@ -283,6 +214,20 @@ inline std::wstring GuidText(const GUID& id) { return ObjectIdToText(FromGuid(id
 // state before those go.
 class ApplyHarness {
  public:
+  ApplyHarness() {
+    session.Allow({"GetRestoreNode", "GetBackupDependency", "GetSystemPaths",
+                   "get_CreateNewSystemId", "GetNewSystemName"});
+    session.nodes = {{L"NODE1", true}};
+    session.restoreInfo.backupName = L"Mon";
+    session.restoreInfo.backupPath = L"C:\\Backups\\Mon\\BackupInfo.xml";
+    session.dependency = {L"C:\\Backups\\Mon\\BackupInfo.xml"};
+    session.systemDataPath = L"C:\\Restored\\Project";
+    session.serverDataPath = L"C:\\Restored\\Server";
+    session.serverData2Path = L"C:\\Restored\\Server2";
+    session.workplaceDataPath = L"C:\\Restored\\Workplace";
+    session.newSystemName = L"NEWSYS";
+  }
+
   HRESULT Apply(bool* finished = nullptr) {
     RestoreStartInput in;
     in.session = &session;

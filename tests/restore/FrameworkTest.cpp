@@ -43,11 +43,11 @@ class FrameworkTest : public ::testing::Test, public ApplyHarness {
     backups.WriteFile(L"Tue\\BackupInfo.xml", "<BACKUP Name=\"Tue\">" + service + system + "</BACKUP>");
     backups.WriteFile(L"Tue\\" + GuidText(kFileHelper) + L"\\a.dat", "new");
     session.dependency = {backups / L"Tue\\BackupInfo.xml", backups / L"Mon\\BackupInfo.xml"};
-    session.backupPath = backups / L"Tue\\BackupInfo.xml";
-    session.systemData = targets / L"Project";
-    session.serverData = targets / L"Server";
-    session.serverData2 = targets / L"Server2";
-    session.workplaceData = targets / L"Workplace";
+    session.restoreInfo.backupPath = backups / L"Tue\\BackupInfo.xml";
+    session.systemDataPath = targets / L"Project";
+    session.serverDataPath = targets / L"Server";
+    session.serverData2Path = targets / L"Server2";
+    session.workplaceDataPath = targets / L"Workplace";
     session.services = {{L"Files", kFileHelper, true}};
     ObjectId node1;
     ::IIDFromString(L"{11111111-2222-3333-4444-555555555555}", reinterpret_cast<GUID*>(&node1));
@@ -98,7 +98,7 @@ TEST_F(FrameworkTest, RestoresTheSystemAndItsServiceOnDisk) {
   const std::string description =
       testing_support::ReadFileUtf8(targets / L"Project\\RestoredSystem.xml");
   EXPECT_NE(std::string::npos, description.find("SystemName=\"PLANT\"")) << description;
-  EXPECT_NE(std::string::npos, description.find(Narrow(L"ServerDataPath=\"" + session.serverData + L"\"")));
+  EXPECT_NE(std::string::npos, description.find(Narrow(L"ServerDataPath=\"" + session.serverDataPath.str() + L"\"")));
   EXPECT_NE(std::string::npos,
             description.find(std::string("NodeName=\"WS7\" NodeId=\"") + kNode1 + "\" OriginalName=\"NODE1\" Primary=\"1\""))
       << description;
@@ -180,7 +180,7 @@ TEST_F(FrameworkTest, ExistingTargetIsNamedInTheError) {
   targets.MakeDir(L"Server2");
   EXPECT_EQ(S_OK, Apply());
   ASSERT_EQ(1u, machine.boxes.size());
-  EXPECT_EQ(L"The directory " + session.serverData2 + L" already exists.", machine.boxes[0].text);
+  EXPECT_EQ(L"The directory " + session.serverData2Path.str() + L" already exists.", machine.boxes[0].text);
 }
 
 TEST_F(FrameworkTest, MappingOfAnUnknownNodeIsRefused) {

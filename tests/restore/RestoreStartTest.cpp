@@ -301,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(Apply, NoKeyPath, ::testing::Range(0, static_cast<int>(
 
 TEST_F(RestoreStartTest, TextsWithoutBackslashDoNotBreakTheStart) {
   session.dependency = {L"BackupInfo.xml"};
-  session.backupPath = L"BackupInfo.xml";
+  session.restoreInfo.backupPath = L"BackupInfo.xml";
   bool finished = false;
   EXPECT_EQ(S_OK, Apply(&finished));
   EXPECT_TRUE(finished);

@@ -84,8 +84,8 @@ TEST_F(DetailsCommandTest, TheCheckedServiceGoesWithTheItemsChosenInDetails) {
   LONG ok = 0;
   ASSERT_EQ(S_OK, page.Validate(&ok));
   ASSERT_EQ(1, ok);
-  ASSERT_EQ(1u, page.session.services.size());
-  const Service& sent = page.session.services[0];
+  ASSERT_EQ(1u, page.session.received.services.size());
+  const SentService& sent = page.session.received.services[0];
   EXPECT_EQ(1u, sent.checked);
   ASSERT_EQ(1u, sent.items.size());
   EXPECT_EQ(L"project.dat", sent.items[0].name);

@@ -193,6 +193,8 @@ void CALLBACK DialogDriver::Timer(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 PageHost::PageHost() {
+  // Page 1 only hands its choice to the session.
+  session.Allow({"SetRestoreNode", "SetRestoreInfo", "SetBackupDependency"});
   static bool registered = false;
   if (!registered) {
     WNDCLASSW wc = {};

@@ -15,6 +15,10 @@
 
 namespace selection_test {
 
+using testing_support::FakeSession;
+using testing_support::SentService;
+using testing_support::Text;
+
 struct NodeSpec {
   std::string name;
   std::string id;

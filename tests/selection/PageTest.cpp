@@ -87,8 +87,8 @@ TEST_F(PageTest, TreeShowsDependentsUnderTheirParentAndEveryBackupOnce) {
 TEST_F(PageTest, EachCopyOfARepeatedIdCommitsItself) {
   PageHost page;
   LeaveWith(page, L"DupB");
-  EXPECT_TRUE(page.session.backupName == L"DupB");
-  EXPECT_TRUE(page.session.backupPath == dupBPath.c_str());
+  EXPECT_TRUE(page.session.received.backupName == L"DupB");
+  EXPECT_TRUE(page.session.received.backupPath == dupBPath.c_str());
 }
 
 TEST_F(PageTest, LeavingWithoutASelectionAsksForOne) {
@@ -118,39 +118,39 @@ TEST_F(PageTest, DependentBackupTakesTheNodesOfItsNearestAncestorAndTheChainLowe
   PageHost page;
   LeaveWith(page, L"Leaf");
   FakeSession& s = page.session;
-  EXPECT_EQ((std::vector<std::string>{"SetRestoreNode", "SetRestoreInfo", "SetBackupDependency"}), s.calls);
-  ASSERT_EQ(2u, s.nodeNames.size());
-  EXPECT_TRUE(s.nodeNames[0] == L"N1");
-  EXPECT_TRUE(s.nodeNames[1] == L"N2");
-  EXPECT_TRUE(s.nodeIds[0] == IdValue(101));
-  EXPECT_TRUE(s.nodeIds[1] == IdValue(102));
-  EXPECT_EQ((std::vector<LONG>{1, 0}), s.primaryFlags);
+  EXPECT_EQ((std::vector<std::string>{"SetRestoreNode", "SetRestoreInfo", "SetBackupDependency"}), s.Methods());
+  ASSERT_EQ(2u, s.received.nodeNames.size());
+  EXPECT_TRUE(s.received.nodeNames[0] == L"N1");
+  EXPECT_TRUE(s.received.nodeNames[1] == L"N2");
+  EXPECT_TRUE(s.received.nodeIds[0] == IdValue(101));
+  EXPECT_TRUE(s.received.nodeIds[1] == IdValue(102));
+  EXPECT_EQ((std::vector<LONG>{1, 0}), s.received.primaryFlags);
   // Name, path and system information are the selected backup's own.
-  EXPECT_TRUE(s.backupName == L"Leaf");
-  EXPECT_TRUE(s.backupPath == leafPath.c_str());
-  ASSERT_EQ(6u, s.restoreInfo.size());
-  EXPECT_TRUE(s.restoreInfo[0] == L"LeafSys");
-  EXPECT_TRUE(s.restoreInfo[1] == L"Leaf description");
-  EXPECT_TRUE(s.restoreInfo[4].null || s.restoreInfo[4].text.empty()) << "no RESTORENODE in Leaf";
+  EXPECT_TRUE(s.received.backupName == L"Leaf");
+  EXPECT_TRUE(s.received.backupPath == leafPath.c_str());
+  ASSERT_EQ(6u, s.received.restoreInfo.size());
+  EXPECT_TRUE(s.received.restoreInfo[0] == L"LeafSys");
+  EXPECT_TRUE(s.received.restoreInfo[1] == L"Leaf description");
+  EXPECT_TRUE(s.received.restoreInfo[4].null || s.received.restoreInfo[4].text.empty()) << "no RESTORENODE in Leaf";
   // With the services list hidden nothing is checked.
-  EXPECT_TRUE(s.services.empty());
-  EXPECT_TRUE(s.serviceArrayNull);
-  ASSERT_EQ(3u, s.dependency.size());
-  EXPECT_TRUE(s.dependency[0] == leafPath.c_str());
-  EXPECT_TRUE(s.dependency[1] == midPath.c_str());
-  EXPECT_TRUE(s.dependency[2] == rootPath.c_str());
+  EXPECT_TRUE(s.received.services.empty());
+  EXPECT_TRUE(s.received.serviceArrayNull);
+  ASSERT_EQ(3u, s.received.dependency.size());
+  EXPECT_TRUE(s.received.dependency[0] == leafPath.c_str());
+  EXPECT_TRUE(s.received.dependency[1] == midPath.c_str());
+  EXPECT_TRUE(s.received.dependency[2] == rootPath.c_str());
 }
 
 TEST_F(PageTest, RootBackupHandsOverItsOwnSystemInformation) {
   PageHost page;
   LeaveWith(page, L"Root");
-  const std::vector<Text>& info = page.session.restoreInfo;
+  const std::vector<Text>& info = page.session.received.restoreInfo;
   ASSERT_EQ(6u, info.size());
   // name, description, server, server2, system (= project data), workplace
   const wchar_t* expected[] = {L"RootSys", L"Root description", L"D:\\Server", L"D:\\Server2",
                                L"D:\\Project", L"D:\\Workplace"};
   for (size_t i = 0; i < 6; ++i) EXPECT_TRUE(info[i] == expected[i]) << i;
-  ASSERT_EQ(1u, page.session.dependency.size());
+  ASSERT_EQ(1u, page.session.received.dependency.size());
 }
 
 TEST_F(PageTest, CheckedServicesGoToTheSessionAsTheServicesListShowsThem) {
@@ -176,8 +176,8 @@ TEST_F(PageTest, CheckedServicesGoToTheSessionAsTheServicesListShowsThem) {
 
   LONG ok = 0;
   ASSERT_EQ(S_OK, page.Validate(&ok));
-  ASSERT_EQ(1u, page.session.services.size());
-  const Service& sent = page.session.services[0];
+  ASSERT_EQ(1u, page.session.received.services.size());
+  const SentService& sent = page.session.received.services[0];
   EXPECT_EQ(L"S2", sent.name);
   EXPECT_TRUE(sent.serviceId == IdValue(202));
   EXPECT_TRUE(sent.helperId == IdValue(302));
@@ -197,8 +197,8 @@ TEST_F(PageTest, CheckedServicesGoToTheSessionAsTheServicesListShowsThem) {
   ::SendMessageW(services, TVM_SELECTITEM, TVGN_CARET,
                  reinterpret_cast<LPARAM>(FindItem(services, L"S1")));
   ASSERT_EQ(S_OK, page.Validate(&ok));
-  EXPECT_TRUE(page.session.services.empty());
-  EXPECT_TRUE(page.session.serviceArrayNull);
+  EXPECT_TRUE(page.session.received.services.empty());
+  EXPECT_TRUE(page.session.received.serviceArrayNull);
 }
 
 TEST_F(PageTest, VersionListOffersBothVersionsWithAllSelected) {
@@ -223,13 +223,21 @@ TEST_F(PageTest, AFailureWhileCommittingIsNoSuccess) {
     PageHost page;
     page.Open();
     ASSERT_TRUE(page.Select(L"Mid"));
-    page.session.failing = method;
+    page.session.results[method] = E_FAIL;
     LONG ok = 1;
     EXPECT_EQ(E_UNEXPECTED, page.Validate(&ok));
     EXPECT_EQ(0, ok);
     // Nothing after the refused call.
-    EXPECT_EQ(method, page.session.calls.back());
+    EXPECT_EQ(method, page.session.calls.back().method);
   }
+}
+
+// The host's dialog manager tabs into the page only while it is a control parent.
+TEST_F(PageTest, KeepsTheControlParentStyle) {
+  PageHost page;
+  page.Open();
+  ::SetWindowLongW(page.window(), GWL_EXSTYLE, 0);
+  EXPECT_NE(0, ::GetWindowLongW(page.window(), GWL_EXSTYLE) & WS_EX_CONTROLPARENT);
 }
 
 TEST_F(PageTest, TheTreeIsBuiltAgainWhenThePageIsShownAgain) {
@@ -273,7 +281,7 @@ TEST_F(PageTest, PathListOkRebuildsTheTreeAndClearsTheSelection) {
   ASSERT_TRUE(page.Select(L"Solo"));
   EXPECT_EQ(S_OK, page.Validate(&ok));
   EXPECT_EQ(1, ok);
-  EXPECT_TRUE(page.session.backupName == L"Solo");
+  EXPECT_TRUE(page.session.received.backupName == L"Solo");
 }
 
 TEST_F(PageTest, PathListCancelLeavesTreeAndSelection) {
@@ -294,7 +302,7 @@ TEST_F(PageTest, PathListCancelLeavesTreeAndSelection) {
   LONG ok = 0;
   EXPECT_EQ(S_OK, page.Validate(&ok));
   EXPECT_EQ(1, ok);
-  EXPECT_TRUE(page.session.backupName == L"Mid");
+  EXPECT_TRUE(page.session.received.backupName == L"Mid");
 }
 
 struct InfoShown {

@@ -226,7 +226,7 @@ TEST_F(SessionTest, ServicesAreDeepCopiesMarkedChecked) {
     ::SysFreeString(s.backupPath);
   }
   std::wstring itemName = Text(items[0].name);
-  for (auto& item : items) session::ClearBackupItem(item);
+  for (auto& item : items) ClearBackupItem(item);
 
   ReturnedServices out;
   ULONG nodeCount = 0;
