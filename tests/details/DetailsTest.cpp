@@ -86,9 +86,10 @@ TEST_F(DetailsTest, HostsFollowTheDialogWhenItGrows) {
                      SWP_NOMOVE | SWP_NOZORDER);
       EXPECT_EQ((RECT{selector.left, selector.top, selector.right + 100, selector.bottom + 100}),
                 ClientRectOf(d, kSelector));
-      if (withEditor)
+      if (withEditor) {
         EXPECT_EQ((RECT{editor.left, editor.top + 100, editor.right + 100, editor.bottom + 100}),
                   ClientRectOf(d, kEditor));
+      }
       for (auto [id, before] : {std::pair<int, RECT>{IDOK, ok}, {IDCANCEL, cancel}})
         EXPECT_EQ((RECT{before.left + 100, before.top + 100, before.right + 100, before.bottom + 100}),
                   ClientRectOf(d, id));

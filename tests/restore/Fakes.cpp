@@ -196,7 +196,9 @@ STDMETHODIMP FakeHelper::StartRestore(ULONG count, BackupItem* items, ServiceArg
                                       IZelServiceRestoreCallbacks* callbacks) noexcept {
   ++starts;
   EXPECT_EQ(1u, count);
-  if (count && items) EXPECT_EQ(7, items[0].value);
+  if (count && items) {
+    EXPECT_EQ(7, items[0].value);
+  }
   if (failuresLeft > 0) {
     --failuresLeft;
     return E_FAIL;
@@ -221,7 +223,7 @@ STDMETHODIMP FakeSettings::GetSetting(const ObjectId* scope, BSTR name, BSTR* va
 
 // --- class objects ---------------------------------------------------------
 
-class RegisteredClass::Factory : public Fake<Factory, IClassFactory> {
+class RegisteredClass::Factory final : public Fake<Factory, IClassFactory> {
  public:
   Factory(RegisteredClass& owner, std::function<IUnknown*()> create)
       : owner_(owner), create_(std::move(create)) {}
