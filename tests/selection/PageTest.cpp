@@ -21,8 +21,8 @@ using testing_support::TempDir;
 
 class PageTest : public ::testing::Test {
  protected:
-  std::wstring Write(const std::wstring& folder, const BackupSpec& spec) {
-    return backups.WriteFile(folder + L"\\BackupInfo.xml", BackupXml(spec));
+  std::wstring Write(const std::wstring& folder, const BackupSpec& backup) {
+    return backups.WriteFile(folder + L"\\BackupInfo.xml", BackupXml(backup));
   }
   void Configure(const std::vector<std::wstring>& folders) { settings.Configure(folders); }
 
