@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian 12. Quick when all is there.
 set -euo pipefail
+SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
+# The shipped module is 32-bit: its tests need 32-bit Wine beside the 64-bit one.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "bootstrap: enabling the i386 architecture"
+  $SUDO dpkg --add-architecture i386
+fi
+# The preloader reserves the 32-bit address space in one step; without it
+# every 32-bit start probes the address space piece by piece.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-          mingw-w64-tools libwine-dev wine wine64 xvfb xauth googletest)
+          mingw-w64-tools libwine-dev wine wine64 wine32:i386 wine32-preloader:i386
+          xvfb xauth googletest)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "bootstrap: installing ${missing[*]}"
-  SUDO=""; [ "$(id -u)" -eq 0 ] || SUDO=sudo
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

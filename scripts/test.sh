@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds both targets and runs every test under Wine on a virtual display.
+# Builds both targets and runs every test program under Wine on a virtual
+# display: the x64 build, then the shipped i686 build, each in a Wine prefix
+# of its own (build/<preset>/wineprefix). Arguments go to each ctest run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -8,22 +10,37 @@ source scripts/wine-env.sh
 # desktop cannot create top-level windows: the run re-enters itself under it.
 if [ "${1:-}" = "--on-display" ]; then
   shift
-  wine_prefix_setup "$root/build/win64"
-  # One server and one set of Wine services for the whole run (a cold start
-  # costs 0.4 s), started away from ctest's output pipes, which they would
-  # otherwise hold open.
-  wine_server -p >/dev/null 2>&1 </dev/null
-  scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 </dev/null || true
   status=0
-  ctest --preset win64 "$@" || status=$?
-  wine_server -k 2>/dev/null || true
+  for build in win64 win32; do
+    if [ "$build" = win32 ] && ! wine_runs_32bit; then
+      echo "== i686 tests NOT RUN: $(wine_32bit_reason); the i686 build was only compiled"
+      continue
+    fi
+    start=$SECONDS
+    wine_prefix_setup "$root/build/$build"
+    # One server and one set of Wine services per run (a cold start costs
+    # 0.4 s), started away from ctest's output pipes, which they would
+    # otherwise hold open.
+    wine_server -p >/dev/null 2>&1 </dev/null
+    scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 </dev/null || true
+    echo "== $build: prefix ready in $((SECONDS - start)) s"
+    start=$SECONDS
+    ctest --preset "$build" "$@" || status=1
+    echo "== $build: tests took $((SECONDS - start)) s"
+    wine_server -k 2>/dev/null || true
+    wine_server -w 2>/dev/null || true
+  done
   exit $status
 fi
 scripts/bootstrap.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32
-cmake --preset win64 >/dev/null
-cmake --build --preset win64
+for build in win64 win32; do
+  start=$SECONDS
+  cmake --preset "$build" >/dev/null
+  cmake --build --preset "$build"
+  echo "== $build: build took $((SECONDS - start)) s"
+done
 # A server left from an earlier run may sit on a display that is gone.
-WINEPREFIX="$root/build/win64/wineprefix" wine_server -k 2>/dev/null || true
+for build in win64 win32; do
+  WINEPREFIX="$root/build/$build/wineprefix" wine_server -k 2>/dev/null || true
+done
 exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" --on-display "$@"

@@ -185,6 +185,28 @@ TEST_F(RegistrationTest, UnregisteringRemovesEverythingButTheClsidKey) {
   EXPECT_TRUE(KeyExists(L"CLSID"));
 }
 
+// A 32-bit module belongs in the 32-bit registry view, where a 32-bit host
+// looks for it; the x64 build in the 64-bit one. Neither may show in the
+// other view.
+TEST_F(RegistrationTest, WritesTheClassesIntoTheRegistryViewOfItsOwnKind) {
+#ifdef _WIN64
+  const REGSAM own = KEY_WOW64_64KEY, other = KEY_WOW64_32KEY;
+#else
+  const REGSAM own = KEY_WOW64_32KEY, other = KEY_WOW64_64KEY;
+#endif
+  ASSERT_EQ(S_OK, dll_.Register());
+  const auto inView = [](const std::wstring& path, REGSAM view) {
+    comlib::UniqueHkey key;
+    return ::RegOpenKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + path).c_str(), 0,
+                           KEY_READ | view, key.put()) == ERROR_SUCCESS;
+  };
+  for (const ClassRow& row : kClasses) {
+    SCOPED_TRACE(row.name);
+    EXPECT_TRUE(inView(ClassKey(row), own));
+    EXPECT_FALSE(inView(ClassKey(row), other));
+  }
+}
+
 // A quote in the module's folder must not end the script's text early.
 TEST_F(RegistrationTest, RecordsAModulePathWithAQuote) {
   wchar_t temp[MAX_PATH];
