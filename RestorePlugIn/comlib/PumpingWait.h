@@ -7,7 +7,9 @@ namespace comlib {
 // milliseconds (INFINITE: no limit) while dispatching the thread's window
 // messages, so the host stays responsive and callbacks posted to this thread
 // arrive. 0: the handle was set; 1: the time passed; otherwise the failure
-// status of the wait. Only time spent inside the wait counts.
+// status of the wait (E_FAIL when the system names no error). Only time
+// spent inside the wait counts. A WM_QUIT met on the way is posted again,
+// with its exit code, when the wait returns.
 HRESULT MessagePumpingWait(DWORD timeoutMs, HANDLE handle) noexcept;
 
 }  // namespace comlib

@@ -2,15 +2,20 @@
 
 #include "comlib/PumpingWait.h"
 
-void RestoreState::Complete(Flags& flags) noexcept {
-  if (!flags.waiting) flags.completedEarly = true;
-  if (event_) ::SetEvent(event_.get());
+void RestoreState::Complete(Handshake& handshake) noexcept {
+  if (!handshake.waiting) handshake.completedEarly = true;
+  if (handshake.event) ::SetEvent(handshake.event.get());
 }
 
-void RestoreState::Wait(Flags& flags) noexcept {
-  event_.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-  flags.waiting = true;
+void RestoreState::Begin(Handshake& handshake) noexcept {
+  handshake.waiting = false;
+  handshake.completedEarly = false;
+}
+
+void RestoreState::Wait(Handshake& handshake) noexcept {
+  handshake.event.reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+  handshake.waiting = true;
   // Without an event nothing could end the wait.
-  if (flags.completedEarly || !event_) return;
-  comlib::MessagePumpingWait(INFINITE, event_.get());
+  if (handshake.completedEarly || !handshake.event) return;
+  comlib::MessagePumpingWait(INFINITE, handshake.event.get());
 }

@@ -22,8 +22,8 @@ class RestoreState {
   void PartEnded() noexcept { Complete(part_); }
 
   // Before the start call of the first phase or of a part.
-  void BeginPhase() noexcept { phase_ = Flags(); }
-  void BeginPart() noexcept { part_ = Flags(); }
+  void BeginPhase() noexcept { Begin(phase_); }
+  void BeginPart() noexcept { Begin(part_); }
   // After a successful start call: waits, dispatching messages, unless the
   // end was already announced during the start call.
   void WaitForPhase() noexcept { Wait(phase_); }
@@ -31,17 +31,18 @@ class RestoreState {
 
  private:
   // An end may be announced while the start call is still running; the
-  // waiting flag tells the callback whether anybody waits yet.
-  struct Flags {
+  // waiting flag tells the callback whether anybody waits yet. Each
+  // hand-shake has its own event, so that a late or repeated end of the
+  // first phase cannot cut a part's wait short, nor the reverse.
+  struct Handshake {
     bool waiting = false;
     bool completedEarly = false;
+    comlib::UniqueHandle event;  // fresh for each wait
   };
-  void Complete(Flags& flags) noexcept;
-  void Wait(Flags& flags) noexcept;
+  static void Complete(Handshake& handshake) noexcept;
+  static void Begin(Handshake& handshake) noexcept;
+  static void Wait(Handshake& handshake) noexcept;
 
-  // Each wait gets a fresh event; the callbacks set the newest one.
-  comlib::UniqueHandle event_;
-  // Apart, so that a late end of one cannot cut the wait for the other short.
-  Flags phase_;
-  Flags part_;
+  Handshake phase_;
+  Handshake part_;
 };

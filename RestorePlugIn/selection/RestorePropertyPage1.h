@@ -39,7 +39,7 @@ class CRestorePropertyPage1 : public comlib::PropertyPage<CRestorePropertyPage1>
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 
  private:
-  ~CRestorePropertyPage1() override = default;
+  ~CRestorePropertyPage1() override;
 
   void OnInitDialog();
   void OnBackupSelectionChanged();
@@ -48,6 +48,8 @@ class CRestorePropertyPage1 : public comlib::PropertyPage<CRestorePropertyPage1>
   // The details dialog of the selected service; kept apart in its own file.
   void OnDetails();
 
+  // Gives back what the services list's check boxes took.
+  void ReleaseServicesList() noexcept;
   void QuerySession() noexcept;
   static std::vector<comlib::Bstr> ReadFolders();
   void LoadCatalogue(const std::vector<comlib::Bstr>& folders);

@@ -203,6 +203,10 @@ STDMETHODIMP FakeHelper::StartRestore(ULONG count, BackupItem* items, ServiceArg
     --failuresLeft;
     return E_FAIL;
   }
+  if (onStart) {
+    onStart(starts, callbacks);
+    return S_OK;
+  }
   comlib::ComPtr<IZelServiceRestoreCallbacks> cb(callbacks);
   if (completion == Completion::InsideStart) {
     cb->OnCompleted(0, comlib::Bstr(L"Part done").get());

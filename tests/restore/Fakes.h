@@ -170,6 +170,9 @@ class FakeHelper : public Fake<FakeHelper, IServiceRestoreHelper> {
   int failuresLeft = 0;                   // StartRestore fails this often first
   int starts = 0;
   Completion completion = Completion::Posted;
+  // When set, a successful start calls it (with the number of this start)
+  // instead of announcing the end as completion says.
+  std::function<void(int start, IZelServiceRestoreCallbacks* callbacks)> onStart;
   IZelServiceBinding* lastBinding = nullptr;
 
   STDMETHODIMP Initialize(IZelServiceBinding* binding, BSTR backupPath) noexcept override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <regex>
 
@@ -42,6 +43,25 @@ std::wstring ReadTempBackupPath(const std::wstring& keyPath, DWORD* type = nullp
   return data;
 }
 
+// The fake machine, and callbacks that come one wait round later: each is
+// posted only when a wait for a handle finds the handle not set and nothing
+// queued, so it arrives after the wait has looked at its handle again.
+class RoundMachine : public FakeMachine {
+ public:
+  std::deque<std::function<void()>> later;
+  DWORD MsgWait(DWORD count, const HANDLE* handles, DWORD timeoutMs) override {
+    if (count == 1 && timeoutMs == INFINITE && !later.empty()) {
+      if (::WaitForSingleObject(handles[0], 0) == WAIT_OBJECT_0) return WAIT_OBJECT_0;
+      MSG queued;
+      if (!::PeekMessageW(&queued, nullptr, 0, 0, PM_NOREMOVE)) {
+        Post(std::move(later.front()));
+        later.pop_front();
+      }
+    }
+    return FakeMachine::MsgWait(count, handles, timeoutMs);
+  }
+};
+
 class RestoreStartTest : public ::testing::Test, public ApplyHarness {
  protected:
   ~RestoreStartTest() override {
@@ -64,7 +84,7 @@ class RestoreStartTest : public ::testing::Test, public ApplyHarness {
     return out;
   }
 
-  FakeMachine machine;
+  RoundMachine machine;
   FakeSystemRestore restore;
   FakeBinding binding;
   FakeHelper helper;
@@ -427,6 +447,50 @@ TEST_F(ServiceRunTest, PartEndAnnouncedInsideStartRestoreDoesNotMakeApplyWait) {
   EXPECT_FALSE(machine.hung);
   EXPECT_EQ(3u, ProgressCount(L"Part done"));
   EXPECT_EQ(3, helper.starts);
+}
+
+// An end of the first phase that comes again, late, while a part is being
+// waited for, must not end that wait: the part's own end does, and the next
+// part starts only after it.
+TEST_F(ServiceRunTest, LateFirstPhaseEndsDoNotCutAPartsWaitShort) {
+  struct Case {
+    const char* name;
+    bool (*lateEndIn)(int start);  // the starts whose wait sees one
+  };
+  const Case cases[] = {
+      {"once, in the first part's wait", [](int start) { return start == 1; }},
+      {"in every part's wait", [](int) { return true; }},
+      {"in the last part's wait", [](int start) { return start == 6; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    sink.lines.clear();
+    std::vector<std::wstring> log;
+    helper.starts = 0;
+    helper.onStart = [&](int start, IZelServiceRestoreCallbacks* callbacks) {
+      log.push_back(L"start " + std::to_wstring(start));
+      if (c.lateEndIn(start)) {
+        comlib::ComPtr<IZelAsynchRestoreCallbacks> phase = restore.callbacks;
+        Post([phase] { phase->OnCompleted(0, comlib::Bstr(L"Phase one done").get()); });
+      }
+      comlib::ComPtr<IZelServiceRestoreCallbacks> part(callbacks);
+      machine.later.push_back([&log, part, start] {
+        log.push_back(L"end " + std::to_wstring(start));
+        part->OnCompleted(0, nullptr);
+      });
+    };
+    EXPECT_EQ(S_OK, Apply());
+    EXPECT_FALSE(machine.hung);
+    EXPECT_TRUE(machine.later.empty());
+    machine.later.clear();  // they hold this row's log
+    std::vector<std::wstring> expected;
+    for (int start = 1; start <= 6; ++start) {
+      expected.push_back(L"start " + std::to_wstring(start));
+      expected.push_back(L"end " + std::to_wstring(start));
+    }
+    EXPECT_EQ(expected, log);
+    EXPECT_EQ(6u, PartLines().size());
+  }
 }
 
 TEST_F(ServiceRunTest, SecondApplyReusesTheBinding) {
