@@ -214,8 +214,11 @@ void RunInfoFiles(const Options& o, Random& r, Summary* s) {
   for (const CatalogueCheck::Dropped& d : check.DroppedFiles()) {
     const std::wstring reason = CatalogueCheck::ReasonText(d.reason);
     ++s->reasons[reason];
-    const bool load = reason.rfind(L"cannot be loaded (", 0) == 0 && d.reason != CatalogueCheck::Reason::NoDocumentElement;
-    if (reason.empty() || d.reason == CatalogueCheck::Reason::CannotLoad || (load && d.detail.empty()))
+    using Reason = CatalogueCheck::Reason;
+    const bool loadFailure = d.reason == Reason::CannotRead || d.reason == Reason::TooLarge ||
+                             d.reason == Reason::EncodingNotTaken || d.reason == Reason::DeclaresDocumentType ||
+                             d.reason == Reason::NotWellFormed;
+    if (reason.empty() || d.reason == Reason::CannotLoad || (loadFailure && d.detail.empty()))
       s->faults.push_back(L"dropped without its cause: " + d.path + L": " + reason + L" " + d.detail);
   }
   for (const BackupNode& entry : check.Catalogue().entries) {

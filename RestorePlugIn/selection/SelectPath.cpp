@@ -32,20 +32,16 @@ std::wstring ItemText(HWND list, int index) {
 
 // The folder as the user can read it, every character the settings file
 // cannot carry written as its code.
-std::wstring Readable(const std::wstring& folder) {
+std::wstring Readable(std::wstring folder) {
   std::wstring text;
-  for (size_t i = 0; i < folder.size(); ++i) {
-    const size_t n = i + 1 < folder.size() && Persistency::CanCarry(folder.substr(i, 2)) ? 2 : 1;
-    if (n == 2 || Persistency::CanCarry(folder.substr(i, 1))) {
-      text.append(folder, i, n);
-      i += n - 1;
-      continue;
-    }
+  size_t bad = 0;
+  while (!Persistency::CanCarry(folder, &bad)) {
     wchar_t code[16];
-    std::swprintf(code, 16, L"[U+%04X]", static_cast<unsigned>(folder[i]));
-    text += code;
+    std::swprintf(code, 16, L"[U+%04X]", static_cast<unsigned>(folder[bad]));
+    text += folder.substr(0, bad) + code;
+    folder.erase(0, bad + 1);
   }
-  return text;
+  return text + folder;
 }
 
 }  // namespace
