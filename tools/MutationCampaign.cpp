@@ -293,7 +293,7 @@ std::string MutatedInfoFile(Random& random) {
 
 std::string MutatedSettingsFile(Random& random) {
   std::string bytes = SoundSettingsFile(random);
-  for (size_t m = 1 + random.Below(4); m > 0; --m) Mutate(random, &bytes);
+  for (size_t m = random.Below(3); m > 0; --m) Mutate(random, &bytes);
   return bytes;
 }
 

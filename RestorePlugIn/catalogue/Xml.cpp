@@ -276,8 +276,16 @@ bool CheckBytes(const unsigned char* b, size_t size, LoadFailure* failure) {
   {
     size_t first = i;
     while (first < u.size() && IsSpace(u[first])) ++first;
-    // An ASCII-compatible encoding opens with '<'; EBCDIC and the like cannot be looked into.
-    if (width == 1 && (first >= u.size() || u[first] != '<')) return refuseEncoding(std::wstring());
+    // Without a mark, a file that opens with a byte outside printable ASCII,
+    // a zero byte among its first four, or EBCDIC's "<?xm" is in an encoding
+    // the look cannot follow. Other text before the first '<' is the
+    // parser's to refuse.
+    const bool ebcdic = first + 3 < u.size() && u[first] == 0x4C && u[first + 1] == 0x6F && u[first + 2] == 0xA7 &&
+                        u[first + 3] == 0x94;
+    bool zero = false;
+    for (size_t k = 0; k < 4 && k < u.size(); ++k) zero = zero || u[k] == 0;
+    if (width == 1 && start == 0 && first < u.size() && (u[first] >= 0x80 || u[first] < 0x20 || ebcdic || zero))
+      return refuseEncoding(std::wstring());
   }
   // Only the prolog can hold a document type declaration: past white space,
   // comments and processing instructions, up to the first other markup.

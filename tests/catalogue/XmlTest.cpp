@@ -131,6 +131,10 @@ TEST(Xml, ByteCheckLooksOnlyWhereDeclarationsCanStand) {
       {__LINE__, Utf16("<?xml version=\"1.0\" encoding=\"UTF-7\"?><R/>", false, true), Kind::EncodingNotTaken, 0,
        L"UTF-7"},
       {__LINE__, "\x4C\x6F\xA7\x94\x93", Kind::EncodingNotTaken, 0, L""},
+      {__LINE__, "\x85<R/>", Kind::EncodingNotTaken, 0, L""},
+      {__LINE__, std::string(" \0<\0!\0D\0", 8), Kind::EncodingNotTaken, 0, L""},
+      {__LINE__, std::string("x\0<\0", 4), Kind::EncodingNotTaken, 0, L""},
+      {__LINE__, "x<!DOCTYPE R><R/>", Kind::None, 0, L""},  // not XML: the parser says where
       {__LINE__, std::string("\0\0\0<\0\0\0R", 8), Kind::EncodingNotTaken, 0, L"UTF-32 or UCS-4"},
   };
   for (const Case& c : cases) {
