@@ -107,7 +107,8 @@ void FileFinder::Walk(const std::wstring& root) {
       if (isLink) {
         real = FinalPath(childPath);
         if (real.empty()) {  // cannot be resolved, so cannot be listed either
-          failures_.push_back(Failure{childPath, ::GetLastError()});
+          const DWORD error = ::GetLastError();
+          failures_.push_back(Failure{childPath, error ? error : static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME)});
           continue;
         }
         bool loops = false;

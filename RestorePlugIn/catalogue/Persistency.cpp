@@ -117,8 +117,8 @@ HRESULT Persistency::WritePaths(const std::vector<comlib::Bstr>& paths, std::wst
       return HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED);
 
     wchar_t temporary[MAX_PATH + 1] = {};
-    if (folder.size() > MAX_PATH - 14 || !::GetTempFileNameW(folder.c_str(), L"RW", 0, temporary))
-      return comlib::LastErrorStatus();
+    RETURN_HR_IF(HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE), folder.size() > MAX_PATH - 14);
+    if (!::GetTempFileNameW(folder.c_str(), L"RW", 0, temporary)) return comlib::LastErrorStatus();
     HRESULT hr = document.Save(temporary);
     if (SUCCEEDED(hr) && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       // A file that does not load may still hold the user's list: its bytes
