@@ -1,5 +1,6 @@
 // Prints the backup catalogue as the selection page shows it, and every
-// information file found but left out, with the reason.
+// information file found but left out, and every folder not searched, with
+// the reason.
 //   catalogue_check [folder ...]     no folder: the folders of the settings file
 // Exit code: 0 every backup found is listed, 1 some were dropped, 2 bad arguments.
 #include <windows.h>
@@ -17,9 +18,11 @@ namespace {
 const wchar_t kUsage[] =
     L"usage: catalogue_check [--] [folder ...]\n"
     L"Lists the backups found under the folders as a dependency tree, then every\n"
-    L"BackupInfo.xml found but not listed, with the reason. Without folders, the\n"
-    L"folders of the settings file are searched.\n"
-    L"Exit code: 0 all backups listed, 1 some dropped, 2 bad arguments.\n";
+    L"BackupInfo.xml found but not listed and every folder that could not be\n"
+    L"searched, with the reason. Without folders, the folders of the settings\n"
+    L"file are searched.\n"
+    L"Exit code: 0 all backups listed, 1 some dropped or folders not searched,\n"
+    L"2 bad arguments.\n";
 
 int Run(int argc, wchar_t** argv) {
   std::vector<comlib::Bstr> folders;
@@ -40,8 +43,13 @@ int Run(int argc, wchar_t** argv) {
   }
   if (folders.empty()) {
     const Persistency settings;
-    if (settings.ReadPaths(&folders) != S_OK)
-      WriteText(STD_OUTPUT_HANDLE, L"No settings file at " + settings.SettingsFile() + L"\n");
+    xml::LoadFailure failure;
+    if (settings.ReadPaths(&folders, &failure) != S_OK) {
+      if (failure.Missing() || failure.kind == xml::LoadFailure::Kind::None)
+        WriteText(STD_OUTPUT_HANDLE, L"No settings file at " + settings.SettingsFile() + L"\n");
+      else
+        WriteText(STD_OUTPUT_HANDLE, L"Settings file " + settings.SettingsFile() + L" " + failure.Describe() + L"\n");
+    }
   }
   for (const comlib::Bstr& folder : folders) WriteText(STD_OUTPUT_HANDLE, L"Folder: " + folder.str() + L"\n");
 

@@ -29,11 +29,22 @@ void BackupNodes::SetPaths(const std::vector<comlib::Bstr>& paths) {
   byTreeItem_.clear();
 }
 
-void BackupNodes::Load(std::vector<FileRecord>* records) {
+void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecord>* folders) {
   FileFinder finder;
-  for (const comlib::Bstr& root : roots) finder.AddFolder(root.c_str());
+  for (const comlib::Bstr& root : roots) {
+    const FolderForm form = FormOfFolder(root.str());
+    if (form == FolderForm::Full) {
+      finder.AddFolder(root.c_str());
+    } else if (folders) {
+      const auto problem = form == FolderForm::Empty ? FolderRecord::Problem::Empty : FolderRecord::Problem::Relative;
+      folders->push_back(FolderRecord{root.str(), problem, 0});
+    }
+  }
   finder.AddFileName(L"BackupInfo.xml");
   const std::vector<std::wstring> found = finder.Find();
+  if (folders)
+    for (const FileFinder::Failure& failure : finder.Failures())
+      folders->push_back(FolderRecord{failure.folder, FolderRecord::Problem::CannotSearch, failure.error});
 
   // A backup copied into a folder of the same name elsewhere is listed once.
   DuplicateRule rule;
@@ -42,7 +53,7 @@ void BackupNodes::Load(std::vector<FileRecord>* records) {
   std::vector<size_t> recordOf;  // record index per path of infoFiles from firstNew on
   for (const std::wstring& path : found) {
     const bool hidden = rule.Hides(path);
-    if (records) records->push_back(FileRecord{path, hidden, S_OK, ReadXML::Outcome::NotRead});
+    if (records) records->push_back(FileRecord{path, hidden, S_OK, ReadXML::Outcome::NotRead, {}});
     if (hidden) continue;
     rule.Add(path);
     infoFiles.emplace_back(path);
@@ -56,6 +67,7 @@ void BackupNodes::Load(std::vector<FileRecord>* records) {
       FileRecord& record = (*records)[recordOf[i - firstNew]];
       record.status = status;
       record.outcome = reader.LastOutcome();
+      record.failure = reader.Failure();
     }
     if (status != S_OK) continue;
     entries.emplace_back();

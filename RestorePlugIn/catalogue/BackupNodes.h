@@ -21,6 +21,16 @@ class BackupNodes {
     bool hidden = false;  // left out by the duplicate rule, not read
     HRESULT status = S_OK;
     ReadXML::Outcome outcome = ReadXML::Outcome::NotRead;
+    xml::LoadFailure failure;  // for CannotLoad
+  };
+
+  // A configured folder that was not searched, or a folder of the walk
+  // that could not be.
+  struct FolderRecord {
+    enum class Problem { Empty, Relative, CannotSearch };
+    std::wstring folder;
+    Problem problem;
+    DWORD error;  // CannotSearch: the system's error
   };
 
   // One row of the dependency tree, in the order the rows are to be
@@ -38,8 +48,10 @@ class BackupNodes {
   virtual ~BackupNodes() = default;
 
   void SetPaths(const std::vector<comlib::Bstr>& paths);
-  // Finds, filters and reads; records says what became of each file found.
-  void Load(std::vector<FileRecord>* records = nullptr);
+  // Finds, filters and reads; records says what became of each file found,
+  // folders which folders gave nothing. Empty and relative roots are not
+  // searched.
+  void Load(std::vector<FileRecord>* records = nullptr, std::vector<FolderRecord>* folders = nullptr);
   void BuildDependencies();
   std::vector<BackupNode> GetNodes() const { return entries; }
   // S_OK and the position of the first entry shown by the item; S_FALSE when none is.

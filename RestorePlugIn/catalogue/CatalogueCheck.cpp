@@ -7,10 +7,20 @@
 
 namespace {
 
-CatalogueCheck::Reason ReasonOf(ReadXML::Outcome outcome) {
+CatalogueCheck::Reason ReasonOf(ReadXML::Outcome outcome, const xml::LoadFailure& failure) {
   using Outcome = ReadXML::Outcome;
   using Reason = CatalogueCheck::Reason;
+  using Kind = xml::LoadFailure::Kind;
   switch (outcome) {
+    case Outcome::CannotLoad:
+      switch (failure.kind) {
+        case Kind::CannotRead: return Reason::CannotRead;
+        case Kind::TooLarge: return Reason::TooLarge;
+        case Kind::EncodingNotTaken: return Reason::EncodingNotTaken;
+        case Kind::DeclaresDocumentType: return Reason::DeclaresDocumentType;
+        case Kind::NotWellFormed: return Reason::NotWellFormed;
+        default: return Reason::CannotLoad;
+      }
     case Outcome::NoDocumentElement: return Reason::NoDocumentElement;
     case Outcome::EmptyDocumentElement: return Reason::EmptyDocumentElement;
     case Outcome::NoNodeContainer: return Reason::NoNodeContainer;
@@ -24,8 +34,12 @@ CatalogueCheck::Reason ReasonOf(ReadXML::Outcome outcome) {
 
 const wchar_t* CatalogueCheck::ReasonText(Reason reason) noexcept {
   switch (reason) {
-    case Reason::CannotLoad:
-      return L"cannot be loaded (missing, unreadable, not well-formed, or declares a document type)";
+    case Reason::CannotLoad: return L"cannot be loaded";
+    case Reason::CannotRead: return L"cannot be loaded (the file cannot be read)";
+    case Reason::TooLarge: return L"cannot be loaded (too large)";
+    case Reason::EncodingNotTaken: return L"cannot be loaded (encoding not taken)";
+    case Reason::DeclaresDocumentType: return L"cannot be loaded (declares a document type)";
+    case Reason::NotWellFormed: return L"cannot be loaded (not well-formed)";
     case Reason::NoDocumentElement: return L"cannot be loaded (no document element)";
     case Reason::EmptyDocumentElement: return L"no node container (the document element has no children)";
     case Reason::NoNodeContainer: return L"no node container (no \"SYSTEM\" element)";
@@ -40,20 +54,38 @@ const wchar_t* CatalogueCheck::ReasonText(Reason reason) noexcept {
   return L"";
 }
 
+const wchar_t* CatalogueCheck::ProblemText(BackupNodes::FolderRecord::Problem problem) noexcept {
+  using Problem = BackupNodes::FolderRecord::Problem;
+  switch (problem) {
+    case Problem::Empty: return L"not searched: the folder text is empty";
+    case Problem::Relative: return L"not searched: not a full path (a drive with a backslash, or \\\\server\\share)";
+    case Problem::CannotSearch: return L"cannot be searched";
+  }
+  return L"";
+}
+
 void CatalogueCheck::Run(const std::vector<comlib::Bstr>& folders) {
   catalogue_.SetPaths(folders);
   std::vector<BackupNodes::FileRecord> records;
-  catalogue_.Load(&records);
+  std::vector<BackupNodes::FolderRecord> folderRecords;
+  catalogue_.Load(&records, &folderRecords);
   catalogue_.BuildDependencies();
   found_ = records.size();
   tree_.clear();
   dropped_.clear();
+  skipped_.clear();
+  for (const BackupNodes::FolderRecord& f : folderRecords)
+    skipped_.push_back({f.folder, f.problem,
+                        f.problem == BackupNodes::FolderRecord::Problem::CannotSearch
+                            ? xml::StatusText(HRESULT_FROM_WIN32(f.error))
+                            : std::wstring()});
 
   for (const BackupNodes::FileRecord& record : records) {
     if (record.hidden)
       dropped_.push_back({record.path, Reason::HiddenByDuplicateRule, FolderNameOf(record.path)});
     else if (record.status != S_OK)
-      dropped_.push_back({record.path, ReasonOf(record.outcome), std::wstring()});
+      dropped_.push_back({record.path, ReasonOf(record.outcome, record.failure),
+                          record.outcome == ReadXML::Outcome::CannotLoad ? record.failure.Describe() : std::wstring()});
   }
 
   const std::vector<BackupNode>& entries = catalogue_.entries;
@@ -102,6 +134,12 @@ std::wstring CatalogueCheck::Report() const {
   for (const Dropped& d : dropped_) {
     text += L"dropped " + d.path + L": " + ReasonText(d.reason);
     if (!d.detail.empty()) text += L" (" + d.detail + L")";
+    text += L"\n";
+  }
+  if (!skipped_.empty()) text += L"Folders not searched: " + std::to_wstring(skipped_.size()) + L"\n";
+  for (const SkippedFolder& s : skipped_) {
+    text += L"skipped \"" + s.folder + L"\": " + ProblemText(s.problem);
+    if (!s.detail.empty()) text += L" (" + s.detail + L")";
     text += L"\n";
   }
   return text;

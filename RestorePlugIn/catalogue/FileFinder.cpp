@@ -95,6 +95,8 @@ void FileFinder::Walk(const std::wstring& root) {
         subfolders.emplace(n, (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
       } while (::FindNextFileW(find, &data));
       ::FindClose(find);
+    } else if (const DWORD error = ::GetLastError(); error != ERROR_FILE_NOT_FOUND) {
+      failures_.push_back(Failure{path, error});
     }
 
     // Children go on the stack; the order of the walk does not matter, the
@@ -104,7 +106,11 @@ void FileFinder::Walk(const std::wstring& root) {
       std::wstring real;
       if (isLink) {
         real = FinalPath(childPath);
-        if (real.empty()) continue;  // cannot be resolved, so cannot be listed either
+        if (real.empty()) {  // cannot be resolved, so cannot be listed either
+          const DWORD error = ::GetLastError();
+          failures_.push_back(Failure{childPath, error ? error : static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME)});
+          continue;
+        }
         bool loops = false;
         for (size_t up = current; up != kNoParent && !loops; up = seen[up].parent)
           loops = IsSelfOrAncestor(real, seen[up].real);

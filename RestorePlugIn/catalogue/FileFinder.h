@@ -15,6 +15,14 @@ class FileFinder {
   // folder on its own way down, and it keeps no recursion on the stack.
   std::vector<std::wstring> Find();
 
+  // A folder of the walk that could not be listed or resolved, with the
+  // system's error. A folder with no entries at all is no failure.
+  struct Failure {
+    std::wstring folder;
+    DWORD error;
+  };
+  const std::vector<Failure>& Failures() const noexcept { return failures_; }
+
  private:
   void Walk(const std::wstring& root);
 
@@ -22,4 +30,5 @@ class FileFinder {
   std::set<std::wstring> results_;
   std::set<std::wstring> folders_;
   std::set<std::wstring> fileNames_;
+  std::vector<Failure> failures_;
 };

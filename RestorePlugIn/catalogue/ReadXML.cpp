@@ -33,8 +33,12 @@ HRESULT ReadXML::ReadFile() {
   node_.Clear();
   node_.infoFilePath = path_;
 
+  failure_ = xml::LoadFailure();
   xml::Document document;
-  if (FAILED(document.Load(path_.c_str()))) return Finish(Outcome::CannotLoad, S_FALSE);
+  if (FAILED(document.Load(path_.c_str()))) {
+    failure_ = document.Failure();
+    return Finish(Outcome::CannotLoad, S_FALSE);
+  }
   const Element root = document.DocumentElement();
   if (!root) return Finish(Outcome::NoDocumentElement, E_FAIL);
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "catalogue/BackupNode.h"
+#include "catalogue/LoadFailure.h"
 #include "comlib/Bstr.h"
 
 class ReadXML {
@@ -11,7 +12,7 @@ class ReadXML {
   enum class Outcome {
     NotRead,
     Read,                  // S_OK
-    CannotLoad,            // S_FALSE: missing, unreadable, not well formed or refused
+    CannotLoad,            // S_FALSE: Failure() says why
     NoNodeContainer,       // S_FALSE: a current-layout file without "SYSTEM"
     EmptyNodeContainer,    // S_FALSE
     NoDocumentElement,     // E_FAIL
@@ -28,6 +29,8 @@ class ReadXML {
   HRESULT Read();
   void GetBackupNode(BackupNode* node) const;
   Outcome LastOutcome() const noexcept { return outcome_; }
+  // Why the file could not be loaded (CannotLoad).
+  const xml::LoadFailure& Failure() const noexcept { return failure_; }
 
  private:
   HRESULT Finish(Outcome outcome, HRESULT status) noexcept {
@@ -39,4 +42,5 @@ class ReadXML {
   comlib::Bstr path_;
   BackupNode node_;
   Outcome outcome_ = Outcome::NotRead;
+  xml::LoadFailure failure_;
 };

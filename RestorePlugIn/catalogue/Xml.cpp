@@ -1,6 +1,7 @@
 #include "catalogue/Xml.h"
 
 #include <cstring>
+#include <string>
 
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
@@ -12,11 +13,53 @@ const IID kIidDocument = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0
 const IID kIidDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const IID kIidNode = {0x2933BF80, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const IID kIidElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
+const CLSID kClsidSaxReader = {0x3124C396, 0xFB13, 0x4836, {0xA6, 0xAD, 0x13, 0x17, 0xF1, 0x71, 0x36, 0x88}};
+const IID kIidSaxReader = {0xA4F96ED0, 0xF829, 0x476E, {0x81, 0xC0, 0xCD, 0xC7, 0xBD, 0x2A, 0x08, 0x02}};
+const IID kIidSaxErrorHandler = {0xA60511C4, 0xCCF5, 0x479E, {0x98, 0xA3, 0xDC, 0x8D, 0xC5, 0x45, 0xB7, 0xD0}};
+
+// Keeps the first error a SAX parse reports. Lives on the stack of one
+// parse, so its reference count is not looked at. External linkage: gcc
+// may otherwise devirtualise calls on it into pure virtual calls.
+class SaxErrorSink final : public ISAXErrorHandler {
+ public:
+  HRESULT WINAPI QueryInterface(REFIID riid, void** out) override {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, kIidSaxErrorHandler)) return E_NOINTERFACE;
+    *out = static_cast<ISAXErrorHandler*>(this);
+    return S_OK;
+  }
+  ULONG WINAPI AddRef() override { return 2; }
+  ULONG WINAPI Release() override { return 1; }
+  HRESULT WINAPI error(ISAXLocator* locator, const wchar_t* message, HRESULT code) override {
+    return Keep(locator, message, code);
+  }
+  HRESULT WINAPI fatalError(ISAXLocator* locator, const wchar_t* message, HRESULT code) override {
+    return Keep(locator, message, code);
+  }
+  HRESULT WINAPI ignorableWarning(ISAXLocator*, const wchar_t*, HRESULT) override { return S_OK; }
+
+  bool seen = false;
+  int line = 0, column = 0;
+  std::wstring message;
+
+ private:
+  HRESULT Keep(ISAXLocator* locator, const wchar_t* text, HRESULT) noexcept {
+    if (seen) return E_FAIL;
+    seen = true;
+    if (locator) {
+      locator->getLineNumber(&line);
+      locator->getColumnNumber(&column);
+    }
+    try {
+      if (text) message = text;
+    } catch (...) {
+    }
+    return E_FAIL;  // the first error is enough
+  }
+};
 
 namespace {
-
-// Information files are a few kilobytes; anything far larger is no such file.
-constexpr LONGLONG kMaxFileBytes = 64ll << 20;
 
 using comlib::ComPtr;
 using comlib::UniqueBstr;
@@ -39,62 +82,66 @@ Element FirstElementFrom(ComPtr<IXMLDOMNode> node) noexcept {
   return Element();
 }
 
-template <size_t N>
-bool Contains(const unsigned char* bytes, size_t size, const char (&needle)[N], bool ignoreCase) noexcept {
-  const size_t n = N - 1;
-  if (size < n) return false;
-  for (size_t i = 0; i + n <= size; ++i) {
-    size_t k = 0;
-    for (; k < n; ++k) {
-      unsigned char c = bytes[i + k];
-      if (ignoreCase && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c - 'A' + 'a');
-      if (c != static_cast<unsigned char>(needle[k])) break;
-    }
-    if (k == n) return true;
-  }
-  return false;
-}
-
-bool Contains16(const unsigned char* bytes, size_t size, bool bigEndian, const char* needle) noexcept {
-  const size_t n = std::strlen(needle);
-  const size_t units = size / 2;
-  for (size_t i = 0; i + n <= units; ++i) {
-    size_t k = 0;
-    for (; k < n; ++k) {
-      const unsigned char* u = bytes + 2 * (i + k);
-      const unsigned value = bigEndian ? (u[0] << 8 | u[1]) : (u[1] << 8 | u[0]);
-      if (value != static_cast<unsigned char>(needle[k])) break;
-    }
-    if (k == n) return true;
-  }
-  return false;
-}
-
 struct SafeArrayOwner {
   SAFEARRAY* array = nullptr;
   ~SafeArrayOwner() { if (array) ::SafeArrayDestroy(array); }
 };
 
-HRESULT ReadWholeFile(const wchar_t* path, std::string* bytes) noexcept {
+HRESULT ReadWholeFile(const wchar_t* path, std::string* bytes, LoadFailure* failure) noexcept {
+  failure->kind = LoadFailure::Kind::CannotRead;
   comlib::UniqueHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) {
     file.release();
-    return comlib::LastErrorStatus();
+    return failure->status = comlib::LastErrorStatus();
   }
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file.get(), &size)) return comlib::LastErrorStatus();
-  if (size.QuadPart <= 0 || size.QuadPart > kMaxFileBytes) return HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  if (!::GetFileSizeEx(file.get(), &size)) return failure->status = comlib::LastErrorStatus();
+  if (size.QuadPart > kMaxFileBytes) {
+    failure->kind = LoadFailure::Kind::TooLarge;
+    failure->size = size.QuadPart;
+    return failure->status = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+  }
   try {
     bytes->resize(static_cast<size_t>(size.QuadPart));
   } catch (...) {
-    return E_OUTOFMEMORY;
+    return failure->status = E_OUTOFMEMORY;
   }
   DWORD read = 0;
-  if (!::ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr))
-    return comlib::LastErrorStatus();
+  if (!bytes->empty() && !::ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr))
+    return failure->status = comlib::LastErrorStatus();
   bytes->resize(read);
+  if (bytes->empty()) {
+    failure->kind = LoadFailure::Kind::NotWellFormed;
+    failure->text = L"the file is empty";
+    return failure->status = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+  }
+  *failure = LoadFailure();
   return S_OK;
+}
+
+// Where and why a document is not well formed, from a SAX parse of the same
+// bytes, for parsers whose document object says neither (Wine's).
+void LocateParseError(const VARIANT& source, LoadFailure* failure) noexcept {
+  ComPtr<ISAXXMLReader> reader;
+  if (FAILED(::CoCreateInstance(kClsidSaxReader, nullptr, CLSCTX_INPROC_SERVER, kIidSaxReader, reader.PutVoid())))
+    return;
+  reader->putFeature(L"http://xml.org/sax/features/external-general-entities", VARIANT_FALSE);
+  reader->putFeature(L"http://xml.org/sax/features/external-parameter-entities", VARIANT_FALSE);
+  reader->putFeature(L"prohibit-dtd", VARIANT_TRUE);
+  SaxErrorSink sink;
+  if (FAILED(reader->putErrorHandler(&sink))) return;
+  reader->parse(source);
+  reader->putErrorHandler(nullptr);
+  if (!sink.seen) return;
+  failure->line = sink.line;
+  failure->column = sink.column;
+  try {
+    std::wstring text = sink.message;
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
+    if (!text.empty()) failure->text = std::move(text);
+  } catch (...) {
+  }
 }
 
 HRESULT Harden(IXMLDOMDocument* doc) noexcept {
@@ -114,29 +161,161 @@ HRESULT Harden(IXMLDOMDocument* doc) noexcept {
   return S_OK;
 }
 
+// The bytes as code units of one width, for the look at the prolog.
+class Units {
+ public:
+  Units(const unsigned char* bytes, size_t size, size_t width, bool bigEndian) noexcept
+      : b_(bytes), n_(size / width), width_(width), big_(bigEndian) {}
+  size_t size() const noexcept { return n_; }
+  unsigned operator[](size_t i) const noexcept {
+    if (width_ == 1) return b_[i];
+    const unsigned char* u = b_ + 2 * i;
+    return big_ ? (u[0] << 8 | u[1]) : (u[1] << 8 | u[0]);
+  }
+  bool StartsWith(size_t at, const char* text, bool ignoreCase = false) const noexcept {
+    for (size_t k = 0; text[k]; ++k) {
+      if (at + k >= n_) return false;
+      unsigned c = (*this)[at + k];
+      if (ignoreCase && c >= 'a' && c <= 'z') c -= 'a' - 'A';
+      unsigned want = static_cast<unsigned char>(text[k]);
+      if (ignoreCase && want >= 'a' && want <= 'z') want -= 'a' - 'A';
+      if (c != want) return false;
+    }
+    return true;
+  }
+  // The position of text at or after from; size() when there is none.
+  size_t Find(size_t from, const char* text) const noexcept {
+    for (size_t i = from; i < n_; ++i)
+      if (StartsWith(i, text)) return i;
+    return n_;
+  }
+
+ private:
+  const unsigned char* b_;
+  size_t n_, width_;
+  bool big_;
+};
+
+bool IsSpace(unsigned c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Encodings in which every character below 0x80 is that ASCII character and
+// no other byte sequence decodes to one: the look at the bytes holds there.
+const char* const kByteEncodings[] = {
+    "UTF-8",       "US-ASCII",    "ASCII",        "ISO-8859-1",   "ISO-8859-2",   "ISO-8859-3",
+    "ISO-8859-4",  "ISO-8859-5",  "ISO-8859-6",   "ISO-8859-7",   "ISO-8859-8",   "ISO-8859-9",
+    "ISO-8859-10", "ISO-8859-13", "ISO-8859-14",  "ISO-8859-15",  "ISO-8859-16",  "LATIN1",
+    "WINDOWS-874", "WINDOWS-1250", "WINDOWS-1251", "WINDOWS-1252", "WINDOWS-1253", "WINDOWS-1254",
+    "WINDOWS-1255", "WINDOWS-1256", "WINDOWS-1257", "WINDOWS-1258", "KOI8-R",     "KOI8-U",
+    "SHIFT_JIS",   "EUC-JP",      "EUC-KR",       "GB2312",       "GBK",          "BIG5",
+};
+const char* const kWideEncodings[] = {"UTF-16", "UTF-16LE", "UTF-16BE", "UNICODE", "UCS-2", "ISO-10646-UCS-2",
+                                      "UTF-8"};
+
+template <size_t N>
+bool Known(const std::wstring& name, const char* const (&list)[N]) noexcept {
+  for (const char* known : list) {
+    size_t k = 0;
+    for (; known[k] && k < name.size(); ++k) {
+      wchar_t c = name[k];
+      if (c >= L'a' && c <= L'z') c -= L'a' - L'A';
+      if (c != static_cast<wchar_t>(known[k])) break;
+    }
+    if (!known[k] && k == name.size()) return true;
+  }
+  return false;
+}
+
+// The value of the pseudo-attribute "encoding" in the declaration between
+// begin and end; false when there is none.
+bool DeclaredEncoding(const Units& u, size_t begin, size_t end, std::wstring* name) {
+  for (size_t i = begin; i + 8 <= end; ++i) {
+    if (!u.StartsWith(i, "encoding") || !IsSpace(u[i - 1])) continue;
+    size_t at = i + 8;
+    while (at < end && IsSpace(u[at])) ++at;
+    if (at >= end || u[at] != '=') continue;
+    ++at;
+    while (at < end && IsSpace(u[at])) ++at;
+    if (at >= end || (u[at] != '"' && u[at] != '\'')) continue;
+    const unsigned quote = u[at++];
+    name->clear();
+    while (at < end && u[at] != quote) name->push_back(static_cast<wchar_t>(u[at++]));
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-bool MayDeclareDocumentType(const unsigned char* b, size_t size) noexcept {
-  if (size >= 4) {
-    // Four-byte encodings: not looked into, so not taken.
-    if ((b[0] == 0 && b[1] == 0) || (b[1] == 0 && b[2] == 0 && b[3] == 0) ||
-        (b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0))
-      return true;
-  }
+bool CheckBytes(const unsigned char* b, size_t size, LoadFailure* failure) {
+  *failure = LoadFailure();
+  auto refuseEncoding = [&](const std::wstring& name) {
+    failure->kind = LoadFailure::Kind::EncodingNotTaken;
+    failure->text = name;
+    failure->status = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+    return false;
+  };
+  if (size >= 4 && ((b[0] == 0 && b[1] == 0) || (b[1] == 0 && b[2] == 0 && b[3] == 0) ||
+                    (b[0] == 0xFF && b[1] == 0xFE && b[2] == 0 && b[3] == 0)))
+    return refuseEncoding(L"UTF-32 or UCS-4");
+  size_t start = 0, width = 1;
+  bool big = false;
   if (size >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == 0xFE && b[1] == 0xFF))) {
-    const bool big = b[0] == 0xFE;
-    return Contains16(b + 2, size - 2, big, "<!DOCTYPE");
+    width = 2, big = b[0] == 0xFE, start = 1;
+  } else if (size >= 2 && ((b[0] == '<' && b[1] == 0) || (b[0] == 0 && b[1] == '<'))) {
+    width = 2, big = b[0] == 0;
+  } else if (size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) {
+    start = 3;
   }
-  if (size >= 2 && b[0] == '<' && b[1] == 0) return Contains16(b, size, false, "<!DOCTYPE");
-  if (size >= 2 && b[0] == 0 && b[1] == '<') return Contains16(b, size, true, "<!DOCTYPE");
-  // An ASCII-compatible encoding must open with '<' after an optional UTF-8
-  // mark and white space; EBCDIC and the like are not taken.
-  size_t i = (size >= 3 && b[0] == 0xEF && b[1] == 0xBB && b[2] == 0xBF) ? 3 : 0;
-  while (i < size && (b[i] == ' ' || b[i] == '\t' || b[i] == '\r' || b[i] == '\n')) ++i;
-  if (i >= size || b[i] != '<') return true;
-  // UTF-7 could spell the declaration without its ASCII letters.
-  if (Contains(b, size < 512 ? size : 512, "utf-7", true)) return true;
-  return Contains(b, size, "<!DOCTYPE", false);
+  const Units u(b, size, width, big);
+  size_t i = start;
+  long line = 1;
+  auto moveTo = [&](size_t to) {
+    for (; i < to && i < u.size(); ++i)
+      if (u[i] == '\n' || (u[i] == '\r' && (i + 1 >= u.size() || u[i + 1] != '\n'))) ++line;
+  };
+  {
+    size_t first = i;
+    while (first < u.size() && IsSpace(u[first])) ++first;
+    // Without a mark, a file that opens with a byte outside printable ASCII,
+    // a zero byte among its first four, or EBCDIC's "<?xm" is in an encoding
+    // the look cannot follow. Other text before the first '<' is the
+    // parser's to refuse.
+    const bool ebcdic = first + 3 < u.size() && u[first] == 0x4C && u[first + 1] == 0x6F && u[first + 2] == 0xA7 &&
+                        u[first + 3] == 0x94;
+    bool zero = false;
+    for (size_t k = 0; k < 4 && k < u.size(); ++k) zero = zero || u[k] == 0;
+    if (width == 1 && start == 0 && first < u.size() && (u[first] >= 0x80 || u[first] < 0x20 || ebcdic || zero))
+      return refuseEncoding(std::wstring());
+  }
+  // Only the prolog can hold a document type declaration: past white space,
+  // comments and processing instructions, up to the first other markup.
+  for (;;) {
+    size_t next = i;
+    while (next < u.size() && IsSpace(u[next])) ++next;
+    moveTo(next);
+    if (i >= u.size() || u[i] != '<') return true;  // the parser judges the rest
+    if (u.StartsWith(i, "<?")) {
+      const size_t end = u.Find(i + 2, "?>");
+      if (end >= u.size()) return true;
+      std::wstring name;
+      if (u.StartsWith(i, "<?xml", true) && i + 5 < u.size() && (IsSpace(u[i + 5]) || u[i + 5] == '?') &&
+          DeclaredEncoding(u, i + 5, end, &name) &&
+          !(width == 1 ? Known(name, kByteEncodings) : Known(name, kWideEncodings)))
+        return refuseEncoding(name);
+      moveTo(end + 2);
+    } else if (u.StartsWith(i, "<!--")) {
+      const size_t end = u.Find(i + 4, "-->");
+      if (end >= u.size()) return true;
+      moveTo(end + 3);
+    } else if (u.StartsWith(i, "<!DOCTYPE", true)) {
+      failure->kind = LoadFailure::Kind::DeclaresDocumentType;
+      failure->line = line;
+      failure->status = HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
+      return false;
+    } else {
+      return true;
+    }
+  }
 }
 
 comlib::Bstr Element::TagName() const {
@@ -219,37 +398,55 @@ HRESULT Document::Create() noexcept {
 }
 
 HRESULT Document::Load(const wchar_t* path) noexcept {
+  failure_ = LoadFailure();
+  doc_.Reset();
   RETURN_HR_IF(E_INVALIDARG, !path);
-  // The bytes are read once and parsed from memory, so the file that was
-  // checked is the file that is parsed.
-  std::string bytes;
-  RETURN_IF_FAILED(ReadWholeFile(path, &bytes));
-  if (MayDeclareDocumentType(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))
-    return HRESULT_FROM_WIN32(ERROR_NOT_SUPPORTED);
-  RETURN_IF_FAILED(Create());
+  return comlib::Guard([&]() -> HRESULT {
+    // The bytes are read once and parsed from memory, so the file that was
+    // checked is the file that is parsed.
+    std::string bytes;
+    RETURN_IF_FAILED(ReadWholeFile(path, &bytes, &failure_));
+    if (!CheckBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &failure_))
+      return failure_.status;
+    const HRESULT created = Create();
+    if (FAILED(created)) {
+      failure_.kind = LoadFailure::Kind::NoParser;
+      return failure_.status = created;
+    }
 
-  SafeArrayOwner array;
-  array.array = ::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
-  RETURN_HR_IF(E_OUTOFMEMORY, !array.array);
-  void* data = nullptr;
-  RETURN_IF_FAILED(::SafeArrayAccessData(array.array, &data));
-  std::memcpy(data, bytes.data(), bytes.size());
-  ::SafeArrayUnaccessData(array.array);
+    SafeArrayOwner array;
+    array.array = ::SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    RETURN_HR_IF(E_OUTOFMEMORY, !array.array);
+    void* data = nullptr;
+    RETURN_IF_FAILED(::SafeArrayAccessData(array.array, &data));
+    std::memcpy(data, bytes.data(), bytes.size());
+    ::SafeArrayUnaccessData(array.array);
+    bytes = std::string();
 
-  VARIANT source;
-  ::VariantInit(&source);
-  V_VT(&source) = VT_ARRAY | VT_UI1;
-  V_ARRAY(&source) = array.array;
-  VARIANT_BOOL loaded = VARIANT_FALSE;
-  const HRESULT hr = doc_->load(source, &loaded);
-  ComPtr<IXMLDOMParseError> error;
-  long code = 0;
-  if (SUCCEEDED(doc_->get_parseError(error.Put())) && error) error->get_errorCode(&code);
-  if (FAILED(hr) || loaded != VARIANT_TRUE || code != 0) {
+    VARIANT source;
+    ::VariantInit(&source);
+    V_VT(&source) = VT_ARRAY | VT_UI1;
+    V_ARRAY(&source) = array.array;
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const HRESULT hr = doc_->load(source, &loaded);
+    ComPtr<IXMLDOMParseError> error;
+    long code = 0;
+    if (SUCCEEDED(doc_->get_parseError(error.Put())) && error) error->get_errorCode(&code);
+    if (SUCCEEDED(hr) && loaded == VARIANT_TRUE && code == 0) return S_OK;
+    failure_.kind = LoadFailure::Kind::NotWellFormed;
+    failure_.status = FAILED(hr) ? hr : (code != 0 ? static_cast<HRESULT>(code) : E_FAIL);
+    if (error) {
+      comlib::Bstr reason;
+      if (SUCCEEDED(error->get_reason(reason.put()))) failure_.text = reason.str();
+      while (!failure_.text.empty() && (failure_.text.back() == L'\n' || failure_.text.back() == L'\r'))
+        failure_.text.pop_back();
+      error->get_line(&failure_.line);
+      error->get_linepos(&failure_.column);
+    }
     doc_.Reset();
-    return FAILED(hr) ? hr : (code != 0 ? static_cast<HRESULT>(code) : E_FAIL);
-  }
-  return S_OK;
+    if (failure_.line <= 0) LocateParseError(source, &failure_);
+    return failure_.status;
+  });
 }
 
 Element Document::DocumentElement() const noexcept {

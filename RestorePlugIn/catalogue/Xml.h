@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <msxml2.h>
 
+#include "catalogue/LoadFailure.h"
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
 
@@ -53,10 +54,12 @@ class Document {
  public:
   // A fresh empty document; fails when the document object cannot be made.
   HRESULT Create() noexcept;
-  // Creates the document when needed and loads the file completely.
-  // Fails for a missing or unreadable file, a document that is not well
-  // formed, and any file with a document type declaration.
+  // Makes a fresh document and loads the file completely. Fails for a
+  // missing or unreadable file, one above the size limit, an encoding the
+  // byte check cannot look into, a document type declaration and a
+  // document that is not well formed; Failure() then says which.
   HRESULT Load(const wchar_t* path) noexcept;
+  const LoadFailure& Failure() const noexcept { return failure_; }
   Element DocumentElement() const noexcept;
   HRESULT CreateElement(const wchar_t* tag, Element* out) noexcept;
   // Appends to the document itself: the first element becomes the document element.
@@ -66,6 +69,7 @@ class Document {
 
  private:
   comlib::ComPtr<IXMLDOMDocument> doc_;
+  LoadFailure failure_;
 };
 
 // The element whose children are the node elements of a backup information
@@ -76,8 +80,10 @@ Element FindNodeContainer(const Document& document);
 // loaded or has no node container.
 HRESULT FindNodeContainer(const wchar_t* path, Document* document, Element* container) noexcept;
 
-// True when the raw bytes of a file may hold a document type declaration, or
-// are in an encoding where that cannot be ruled out by looking at them.
-bool MayDeclareDocumentType(const unsigned char* bytes, size_t size) noexcept;
+// Whether the raw bytes of a file may go to the parser: false, with the
+// reason, for a document type declaration in the prolog and for an encoding
+// (from the byte order mark or the XML declaration) in which the bytes
+// cannot be looked into. Text after the prolog is not looked at.
+bool CheckBytes(const unsigned char* bytes, size_t size, LoadFailure* failure);
 
 }  // namespace xml

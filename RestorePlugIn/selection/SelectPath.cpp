@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "selection/Settings.h"
 #include "comlib/Machine.h"
 #include "resource.h"
@@ -26,6 +28,20 @@ std::wstring ItemText(HWND list, int index) {
     }
     text.resize(text.size() * 2);
   }
+}
+
+// The folder as the user can read it, every character the settings file
+// cannot carry written as its code.
+std::wstring Readable(std::wstring folder) {
+  std::wstring text;
+  size_t bad = 0;
+  while (!Persistency::CanCarry(folder, &bad)) {
+    wchar_t code[16];
+    std::swprintf(code, 16, L"[U+%04X]", static_cast<unsigned>(folder[bad]));
+    text += folder.substr(0, bad) + code;
+    folder.erase(0, bad + 1);
+  }
+  return text + folder;
 }
 
 }  // namespace
@@ -95,6 +111,13 @@ void CSelectPath::OnInitDialog() {
 void CSelectPath::OnAdd() {
   std::wstring path;
   if (!comlib::CurrentMachine().BrowseForFolder(L"Locate the restore files.", &path)) return;
+  if (!Persistency::CanCarry(path)) {
+    const std::wstring text = L"The folder \"" + Readable(path) +
+                              L"\" cannot be added: its name holds a character that the settings file cannot "
+                              L"store (shown as [U+...]).";
+    comlib::CurrentMachine().ShowMessageBox(hwnd(), text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
+    return;
+  }
   AppendFolder(path.c_str());
   ::EnableWindow(ok_, TRUE);
 }
@@ -113,9 +136,27 @@ void CSelectPath::OnRemove() {
 void CSelectPath::OnOk() {
   const std::vector<std::wstring> folders = Folders();
   std::vector<comlib::Bstr> list(folders.begin(), folders.end());
-  selection::SettingsStore().WritePaths(list);
+  const Persistency store = selection::SettingsStore();
+  std::wstring kept;
+  const HRESULT hr = store.WritePaths(list, &kept);
+  comlib::Machine& machine = comlib::CurrentMachine();
+  if (FAILED(hr)) {
+    // The list stays in the dialog, so the user can try again or cancel.
+    const std::wstring text =
+        L"The folder list could not be saved to\n" + store.SettingsFile() + L"\n\n" + xml::StatusText(hr);
+    machine.ShowMessageBox(hwnd(), text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
+    return;
+  }
+  if (!kept.empty()) {
+    const std::wstring text = L"The settings file\n" + store.SettingsFile() +
+                              L"\ncould not be read. Its content was kept in\n" + kept +
+                              L"\nbefore the new folder list replaced it.";
+    machine.ShowMessageBox(hwnd(), text.c_str(), Caption().c_str(), MB_OK | MB_ICONWARNING);
+  }
   End(IDOK);
 }
+
+std::wstring CSelectPath::Caption() const { return comlib::ResourceString(IDS_SELECTPATH_CAPTION); }
 
 void CSelectPath::UpdateRemoveButton() noexcept {
   const LRESULT selected = ::SendMessageW(list_, LVM_GETSELECTEDCOUNT, 0, 0);

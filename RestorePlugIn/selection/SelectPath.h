@@ -26,6 +26,7 @@ class CSelectPath : public comlib::Dialog {
   void UpdateRemoveButton() noexcept;
   void AppendFolder(const wchar_t* path) noexcept;
   std::vector<std::wstring> Folders() const;
+  std::wstring Caption() const;
 
   HWND list_ = nullptr;
   HWND remove_ = nullptr;

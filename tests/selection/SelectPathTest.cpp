@@ -192,5 +192,118 @@ TEST_F(SelectPathTest, ManyFoldersScrollIntoView) {
   EXPECT_EQ(L"C:\\Folder38", Configured().back());
 }
 
+// A folder the settings file cannot carry is refused when it is added, so
+// that the list written on OK still reads back whole.
+TEST_F(SelectPathTest, FolderTheFileCannotCarryIsRefusedWhenAdded) {
+  const struct {
+    int line;
+    std::wstring folder;
+    const wchar_t* shown;
+  } cases[] = {
+      {__LINE__, L"D:\\Bad\uFFFE", L"D:\\Bad[U+FFFE]"},
+      {__LINE__, L"D:\\\uFFFF", L"D:\\[U+FFFF]"},
+      {__LINE__, L"D:\\Half\xD83D", L"D:\\Half[U+D83D]"},
+      {__LINE__, L"D:\\\xDE00x", L"D:\\[U+DE00]x"},
+      {__LINE__, L"D:\\Ctl\x01\x1B", L"D:\\Ctl[U+0001][U+001B]"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    Configure({L"C:\\A", L"C:\\B"});
+    machine.boxes.clear();
+    machine.folders = {c.folder, L"D:\\Good \U0001F600"};
+    std::vector<std::wstring> afterBad;
+    bool okAfterBad = true;
+    const INT_PTR result = Run([&](HWND dialog) {
+      Press(dialog, 257);
+      afterBad = ListTexts(::GetDlgItem(dialog, 256));
+      okAfterBad = Enabled(dialog, IDOK);
+      Press(dialog, 257);
+      Press(dialog, IDOK);
+    });
+    EXPECT_EQ(IDOK, result);
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\A", L"C:\\B"}), afterBad);
+    EXPECT_FALSE(okAfterBad);
+    ASSERT_EQ(1u, machine.boxes.size());
+    EXPECT_NE(std::wstring::npos, machine.boxes[0].text.find(L"\"" + std::wstring(c.shown) + L"\""))
+        << machine.boxes[0].text;
+    EXPECT_EQ(L"Select Path", machine.boxes[0].caption);
+    EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), machine.boxes[0].type);
+    EXPECT_EQ((std::vector<std::wstring>{L"C:\\A", L"C:\\B", L"D:\\Good \U0001F600"}), Configured());
+  }
+}
+
+// A save that fails says where and why, and the dialog stays open with the
+// user's list, so it can be tried again or cancelled.
+TEST_F(SelectPathTest, FailedSaveIsReportedAndKeepsTheDialogOpen) {
+  Configure({L"C:\\A"});
+  const std::string before = settings.Bytes();
+  ::SetFileAttributesW(settings.File().c_str(), FILE_ATTRIBUTE_READONLY);
+  machine.folders = {L"D:\\New"};
+  bool openAfterOk = false;
+  std::vector<std::wstring> listAfterOk;
+  const INT_PTR result = Run([&](HWND dialog) {
+    Press(dialog, 257);
+    Press(dialog, IDOK);
+    openAfterOk = ::IsWindow(dialog) && ::IsWindowVisible(dialog);
+    listAfterOk = ListTexts(::GetDlgItem(dialog, 256));
+    ::SetFileAttributesW(settings.File().c_str(), 0);
+    Press(dialog, IDOK);  // tried again, now it can be written
+  });
+  EXPECT_EQ(IDOK, result);
+  EXPECT_TRUE(openAfterOk);
+  EXPECT_EQ((std::vector<std::wstring>{L"C:\\A", L"D:\\New"}), listAfterOk);
+  ASSERT_EQ(1u, machine.boxes.size());
+  const std::wstring& text = machine.boxes[0].text;
+  EXPECT_NE(std::wstring::npos, text.find(settings.File())) << text;
+  EXPECT_NE(std::wstring::npos, text.find(L"0x80070005")) << text;
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONERROR), machine.boxes[0].type);
+  EXPECT_EQ((std::vector<std::wstring>{L"C:\\A", L"D:\\New"}), Configured());
+
+  // Failing again and cancelled: the file stays as it was.
+  ::SetFileAttributesW(settings.File().c_str(), FILE_ATTRIBUTE_READONLY);
+  const std::string written = settings.Bytes();
+  machine.folders = {L"D:\\Newer"};
+  const INT_PTR cancelled = Run([&](HWND dialog) {
+    Press(dialog, 257);
+    Press(dialog, IDOK);
+    Press(dialog, IDCANCEL);
+  });
+  ::SetFileAttributesW(settings.File().c_str(), 0);
+  EXPECT_EQ(IDCANCEL, cancelled);
+  EXPECT_EQ(2u, machine.boxes.size());
+  EXPECT_EQ(written, settings.Bytes());
+  EXPECT_NE(before, written);
+}
+
+// A settings file that cannot be read opens as an empty list; before OK
+// replaces it, its bytes are kept beside it and the user is told where.
+TEST_F(SelectPathTest, UnreadableSettingsAreKeptBeforeOkReplacesThem) {
+  const std::string unreadable = "<RESTOREWIZARD><PATH Name=\"C:\\Mine\"/><PATH Name=\"C:\\Yours\"/>";
+  const std::wstring file = settings.File();
+  Configure({});
+  {
+    HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+    DWORD n = 0;
+    ::WriteFile(h, unreadable.data(), static_cast<DWORD>(unreadable.size()), &n, nullptr);
+    ::CloseHandle(h);
+  }
+  machine.folders = {L"D:\\New"};
+  std::vector<std::wstring> shown{L"not read"};
+  const INT_PTR result = Run([&](HWND dialog) {
+    shown = ListTexts(::GetDlgItem(dialog, 256));
+    Press(dialog, 257);
+    Press(dialog, IDOK);
+  });
+  EXPECT_EQ(IDOK, result);
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(std::vector<std::wstring>{L"D:\\New"}, Configured());
+  const std::wstring copy = file + L".unreadable";
+  EXPECT_EQ(unreadable, testing_support::ReadFileUtf8(copy));
+  ASSERT_EQ(1u, machine.boxes.size());
+  EXPECT_NE(std::wstring::npos, machine.boxes[0].text.find(copy)) << machine.boxes[0].text;
+  EXPECT_EQ(static_cast<UINT>(MB_OK | MB_ICONWARNING), machine.boxes[0].type);
+}
+
 }  // namespace
 }  // namespace selection_test
