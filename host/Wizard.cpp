@@ -11,8 +11,8 @@
 #include "HostObjects.h"
 #include "PageDriver.h"
 #include "Screenshot.h"
+#include "SettingsFile.h"
 #include "Tools.h"
-#include "catalogue/Persistency.h"
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
 #include "comlib/Result.h"
@@ -427,10 +427,10 @@ void Wizard::ShowStep() {
 
 void Wizard::Start() {
   if (unattended_ && !recorded_.folders.empty()) {
-    std::vector<comlib::Bstr> folders(recorded_.folders.begin(), recorded_.folders.end());
-    Persistency().WritePaths(folders);
-    Say(L"Backup folders: " + std::to_wstring(folders.size()) + L" written to " +
-        Persistency().SettingsFile());
+    const SettingsFile settings;
+    settings.WriteFolders(recorded_.folders);
+    Say(L"Backup folders: " + std::to_wstring(recorded_.folders.size()) + L" written to " +
+        settings.Path());
   }
   if (!FillTools()) return;
   ShowStep();
@@ -803,10 +803,7 @@ void Wizard::OnCancel() {
 
 void Wizard::SaveAnswers(const std::wstring& path) {
   Answers answers = recorded_;
-  std::vector<comlib::Bstr> folders;
-  Persistency().ReadPaths(&folders);
-  answers.folders.clear();
-  for (const auto& f : folders) answers.folders.push_back(f.str());
+  SettingsFile().ReadFolders(&answers.folders);
   const bool written = WriteAnswerFile(path, answers);
   Say(written ? L"Answers saved to " + path : L"Answers could not be saved to " + path);
 }
