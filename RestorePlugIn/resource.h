@@ -3,6 +3,9 @@
 // string resource name.
 #pragma once
 
+// The controls a host may drive are published beside the interfaces.
+#include "RestorePageControls.h"
+
 // Registry scripts ("REGISTRY")
 #define IDR_RESTORECONTROL 101
 #define IDR_RESTOREMODULE 102
@@ -62,11 +65,9 @@
 #define IDS_DOCSTRING_RESTOREPROPERTYPAGE3 262
 #define IDS_DESCRIPTION_RESTOREPROPERTYPAGE3 264
 
-// Controls of page 1 (107)
-#define IDC_BACKUP_TREE 207
+// Controls of page 1 (107); the trees are in RestorePageControls.h
 #define IDC_SELECT_PATH 212
 #define IDC_VIEW_INFO 213
-#define IDC_SERVICES_TREE 216
 #define IDC_DETAILS 217
 #define IDC_VERSION_LIST 238
 
@@ -84,18 +85,9 @@
 #define IDC_ITEM_SELECTOR_HOST 666
 #define IDC_ARGUMENT_EDITOR_HOST 777
 
-// Controls of page 2 (109)
-#define IDC_SECONDARY_LIST 223
-#define IDC_PRIMARY_LIST 224
+// Controls of page 2 (109): both in RestorePageControls.h
 
-// Controls of page 3 (259)
-#define IDC_SYSTEM_NAME 232
-#define IDC_SERVER_DATA 236
-#define IDC_PROJECT_DATA 237
-#define IDC_WORKPLACE_DATA 238
-#define IDC_SERVER_DATA2 239
+// Controls of page 3 (259); the fields and choices are in RestorePageControls.h
 #define IDC_IDENTITY_GROUP 245
 #define IDC_PATHS_GROUP 246
-#define IDC_SAME_SYSTEM_ID 249
-#define IDC_NEW_SYSTEM_ID 250
 #define IDC_SYSTEM_NAME_LABEL 255

@@ -57,12 +57,112 @@ bool FolderKey(const std::wstring& key, size_t* index) {
   return true;
 }
 
+// What a section makes of one of its lines.
+enum class Take { Taken, UnknownKey, Refused };
+
+struct Parsed {
+  Answers answers;
+  std::vector<std::pair<size_t, std::wstring>> folders;  // by number, sorted at the end
+};
+
+using SectionParser = Take (*)(const std::wstring& key, const std::wstring& value, Parsed* parsed,
+                               std::wstring* why);
+
+Take WizardKey(const std::wstring& key, const std::wstring& value, Parsed* parsed, std::wstring*) {
+  if (!Same(key, L"Tool")) return Take::UnknownKey;
+  parsed->answers.tool = value;
+  return Take::Taken;
+}
+
+Take BackupsKey(const std::wstring& key, const std::wstring& value, Parsed* parsed, std::wstring* why) {
+  size_t folder = 0;
+  if (FolderKey(key, &folder)) {
+    for (const auto& f : parsed->folders) {
+      if (f.first == folder) {
+        *why = L"'" + key + L"' given twice";
+        return Take::Refused;
+      }
+    }
+    parsed->folders.emplace_back(folder, value);
+  } else if (Same(key, L"Backup")) {
+    parsed->answers.backup = value;
+  } else if (Same(key, L"Services")) {
+    parsed->answers.services = SplitList(value);
+  } else {
+    return Take::UnknownKey;
+  }
+  return Take::Taken;
+}
+
+Take DirectoriesKey(const std::wstring& key, const std::wstring& value, Parsed* parsed, std::wstring*) {
+  Answers& a = parsed->answers;
+  if (Same(key, L"ServerData")) a.serverData = value;
+  else if (Same(key, L"ServerData2")) a.serverData2 = value;
+  else if (Same(key, L"ProjectData")) a.projectData = value;
+  else if (Same(key, L"WorkplaceData")) a.workplaceData = value;
+  else return Take::UnknownKey;
+  return Take::Taken;
+}
+
+Take IdentityKey(const std::wstring& key, const std::wstring& value, Parsed* parsed, std::wstring* why) {
+  if (Same(key, L"NewSystemId")) {
+    bool flag = false;
+    if (!Flag(value, &flag)) {
+      *why = L"NewSystemId must be 0 or 1";
+      return Take::Refused;
+    }
+    parsed->answers.newSystemId = flag;
+  } else if (Same(key, L"SystemName")) {
+    parsed->answers.systemName = value;
+  } else {
+    return Take::UnknownKey;
+  }
+  return Take::Taken;
+}
+
+// Every key is a node's name in the backup.
+Take NodesKey(const std::wstring& key, const std::wstring& value, Parsed* parsed, std::wstring* why) {
+  for (const auto& pair : parsed->answers.nodes) {
+    if (Same(pair.first, key.c_str())) {
+      *why = L"node '" + key + L"' given twice";
+      return Take::Refused;
+    }
+  }
+  parsed->answers.nodes.emplace_back(key, value);
+  return Take::Taken;
+}
+
+Take RestoreKey(const std::wstring& key, const std::wstring& value, Parsed* parsed, std::wstring* why) {
+  if (!Same(key, L"ContinueOnWarning")) return Take::UnknownKey;
+  if (!Flag(value, &parsed->answers.continueOnWarning)) {
+    *why = L"ContinueOnWarning must be 0 or 1";
+    return Take::Refused;
+  }
+  return Take::Taken;
+}
+
+struct Section {
+  const wchar_t* name;
+  SectionParser parse;
+};
+
+const Section kSections[] = {
+    {L"Wizard", WizardKey},         {L"Backups", BackupsKey}, {L"Directories", DirectoriesKey},
+    {L"Identity", IdentityKey},     {L"Nodes", NodesKey},     {L"Restore", RestoreKey},
+};
+
+const Section* FindSection(const std::wstring& name) {
+  for (const Section& s : kSections)
+    if (Same(name, s.name)) return &s;
+  return nullptr;
+}
+
 }  // namespace
 
 bool ParseAnswers(const std::wstring& text, Answers* answers, std::wstring* error) {
-  Answers result;
-  std::vector<std::pair<size_t, std::wstring>> folders;  // by number, kept sorted below
-  std::wstring section;
+  Parsed parsed;
+  std::wstring sectionName;  // as written, for the messages
+  const Section* section = nullptr;
   size_t lineNumber = 0;
   size_t start = 0;
   auto fail = [&](const std::wstring& why) {
@@ -78,11 +178,9 @@ bool ParseAnswers(const std::wstring& text, Answers* answers, std::wstring* erro
     if (line.empty() || line[0] == L';' || line[0] == L'#') continue;
     if (line.front() == L'[') {
       if (line.back() != L']') return fail(L"a section name must end with ']'");
-      section = Trim(line.substr(1, line.size() - 2));
-      if (!Same(section, L"Wizard") && !Same(section, L"Backups") &&
-          !Same(section, L"Directories") && !Same(section, L"Identity") &&
-          !Same(section, L"Nodes") && !Same(section, L"Restore"))
-        return fail(L"unknown section [" + section + L"]");
+      sectionName = Trim(line.substr(1, line.size() - 2));
+      section = FindSection(sectionName);
+      if (!section) return fail(L"unknown section [" + sectionName + L"]");
       continue;
     }
     const size_t equals = line.find(L'=');
@@ -90,58 +188,20 @@ bool ParseAnswers(const std::wstring& text, Answers* answers, std::wstring* erro
     const std::wstring key = Trim(line.substr(0, equals));
     const std::wstring value = Trim(line.substr(equals + 1));
     if (key.empty()) return fail(L"a key is missing before '='");
-    bool known = true;
-    size_t folder = 0;
-    if (section.empty()) {
-      return fail(L"key '" + key + L"' outside a section");
-    } else if (Same(section, L"Wizard")) {
-      if (Same(key, L"Tool")) result.tool = value;
-      else known = false;
-    } else if (Same(section, L"Backups")) {
-      if (FolderKey(key, &folder)) {
-        for (const auto& f : folders)
-          if (f.first == folder) return fail(L"'" + key + L"' given twice");
-        folders.emplace_back(folder, value);
-      } else if (Same(key, L"Backup")) {
-        result.backup = value;
-      } else if (Same(key, L"Services")) {
-        result.services = SplitList(value);
-      } else {
-        known = false;
-      }
-    } else if (Same(section, L"Directories")) {
-      if (Same(key, L"ServerData")) result.serverData = value;
-      else if (Same(key, L"ServerData2")) result.serverData2 = value;
-      else if (Same(key, L"ProjectData")) result.projectData = value;
-      else if (Same(key, L"WorkplaceData")) result.workplaceData = value;
-      else known = false;
-    } else if (Same(section, L"Identity")) {
-      if (Same(key, L"NewSystemId")) {
-        bool flag = false;
-        if (!Flag(value, &flag)) return fail(L"NewSystemId must be 0 or 1");
-        result.newSystemId = flag;
-      } else if (Same(key, L"SystemName")) {
-        result.systemName = value;
-      } else {
-        known = false;
-      }
-    } else if (Same(section, L"Nodes")) {
-      for (const auto& pair : result.nodes)
-        if (Same(pair.first, key.c_str())) return fail(L"node '" + key + L"' given twice");
-      result.nodes.emplace_back(key, value);
-    } else if (Same(section, L"Restore")) {
-      if (Same(key, L"ContinueOnWarning")) {
-        if (!Flag(value, &result.continueOnWarning))
-          return fail(L"ContinueOnWarning must be 0 or 1");
-      } else {
-        known = false;
-      }
+    if (!section) return fail(L"key '" + key + L"' outside a section");
+    std::wstring why;
+    switch (section->parse(key, value, &parsed, &why)) {
+      case Take::Taken:
+        break;
+      case Take::Refused:
+        return fail(why);
+      case Take::UnknownKey:
+        return fail(L"unknown key '" + key + L"' in [" + sectionName + L"]");
     }
-    if (!known) return fail(L"unknown key '" + key + L"' in [" + section + L"]");
   }
-  std::sort(folders.begin(), folders.end());
-  for (auto& f : folders) result.folders.push_back(std::move(f.second));
-  *answers = std::move(result);
+  std::sort(parsed.folders.begin(), parsed.folders.end());
+  for (auto& f : parsed.folders) parsed.answers.folders.push_back(std::move(f.second));
+  *answers = std::move(parsed.answers);
   return true;
 }
 

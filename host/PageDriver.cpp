@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
+#include "RestorePageControls.h"
 #include "RestorePlugIn.h"
-#include "resource.h"
 
 namespace host {
 

@@ -1,55 +1,20 @@
+// The wizard's frame window and the course of a tool's pages.
 #include "Wizard.h"
 
-#include <commctrl.h>
-#include <commdlg.h>
-#include <ocidl.h>
-
 #include <algorithm>
-#include <map>
-#include <memory>
 
-#include "HostObjects.h"
 #include "PageDriver.h"
-#include "Screenshot.h"
-#include "Tools.h"
-#include "catalogue/Persistency.h"
+#include "WizardWindow.h"
 #include "comlib/Bstr.h"
-#include "comlib/ComPtr.h"
-#include "comlib/Result.h"
 
 namespace host {
+namespace wizard {
 
 namespace {
 
 const wchar_t kFrameClass[] = L"ZelWizardHost";
-const UINT WM_APP_START = WM_APP + 1;
-const UINT WM_APP_DRIVE = WM_APP + 2;
 
-enum : int {
-  IDC_BACK = 1001,
-  IDC_NEXT = 1002,
-  IDC_SAVE = 1003,
-  IDC_TITLE = 1010,
-  IDC_DESCRIPTION = 1011,
-  IDC_TOOLS = 1020,
-  IDC_SUMMARY = 1021,
-  IDC_PROGRESS = 1022,
-  IDC_ERRORS_LABEL = 1023,
-  IDC_ERRORS = 1024,
-};
-
-const int kMargin = 12;
-const int kHeader = 64;
-const int kButtonWidth = 88;
-const int kButtonHeight = 25;
-
-struct Page {
-  comlib::ComPtr<IPropertyPage> page;
-  comlib::ComPtr<IZelCWPropertyPageAdaption> adaption;
-  std::wstring title;
-  std::wstring description;
-  HWND window = nullptr;
-};
+}  // namespace
 
 std::wstring TakeText(HRESULT hr, BSTR text) {
   comlib::Bstr owned = comlib::Bstr::Attach(text);
@@ -62,7 +27,6 @@ std::wstring StatusText(HRESULT hr) {
   return buffer;
 }
 
-// Splits a text at CR LF, CR or LF.
 std::vector<std::wstring> Lines(const std::wstring& text) {
   std::vector<std::wstring> lines;
   std::wstring line;
@@ -84,76 +48,6 @@ std::wstring ComputerName() {
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
   return ::GetComputerNameW(buffer, &size) ? std::wstring(buffer, size) : std::wstring();
 }
-
-class Wizard {
- public:
-  Wizard(const RunOptions& options, Transcript* transcript)
-      : options_(options), transcript_(transcript), unattended_(options.answers.has_value()) {
-    if (unattended_) recorded_ = *options.answers;
-  }
-  ~Wizard() { TearDown(); }
-
-  Outcome Run();
-
- private:
-  static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam);
-  LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-
-  void Say(const std::wstring& line);
-  void End(Outcome outcome);
-  void CreateControls();
-  void Layout();
-  void ShowStep();
-  void SetHeader(const std::wstring& title, const std::wstring& description);
-
-  void Start();
-  bool FillTools();
-  void OnNext();
-  void OnBack();
-  void OnCancel();
-  void OnDrive();
-  bool BeginTool(const Tool& tool);
-  Page* CurrentPage();
-  Page* OpenPage(const CLSID& clsid);
-  void EnterPage();
-  void LeavePage();
-  void ShowSummary();
-  void RunRestore();
-  void OnAddMessage(long kind, const std::wstring& text);
-  void SaveAnswers(const std::wstring& path);
-  void Screenshot(const std::wstring& name);
-  void EndSession();
-  void TearDown();
-
-  const RunOptions& options_;
-  Transcript* transcript_;
-  const bool unattended_;
-  Answers recorded_;
-  WizardFlow flow_;
-  std::vector<Tool> tools_;
-  const Tool* tool_ = nullptr;
-  comlib::ComPtr<IUnknown> session_;
-  std::map<std::wstring, Page> pages_;  // by class id text
-  comlib::ComPtr<MessageSink> sink_;
-  comlib::ComPtr<PageSite> site_;
-  std::wstring lastPageKey_;
-  bool done_ = false;
-  bool applying_ = false;
-  bool stopped_ = false;
-  Outcome outcome_ = Outcome::Cancelled;
-  int shots_ = 0;
-
-  HWND frame_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT bold_ = nullptr;
-  HIMAGELIST images_ = nullptr;
-  SIZE area_ = {480, 340};
-  HHOOK hook_ = nullptr;
-  static Wizard* running_;
-};
-
-Wizard* Wizard::running_ = nullptr;
 
 void Wizard::Say(const std::wstring& line) {
   if (options_.output) options_.output(line);
@@ -264,35 +158,6 @@ LRESULT CALLBACK Wizard::FrameProc(HWND window, UINT message, WPARAM wParam, LPA
   return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
-// Unattended runs answer the restore's message boxes: OK, or Yes/No as the
-// answers say for a warning. A box during the restore that is not an
-// accepted warning means the restore stopped.
-LRESULT CALLBACK Wizard::BoxHook(int code, WPARAM wParam, LPARAM lParam) {
-  Wizard* self = running_;
-  // A box is activated more than once; it is answered the first time.
-  const wchar_t kAnswered[] = L"ZelWizardHost.Answered";
-  if (code == HCBT_DESTROYWND) ::RemovePropW(reinterpret_cast<HWND>(wParam), kAnswered);
-  if (code == HCBT_ACTIVATE && self) {
-    const HWND box = reinterpret_cast<HWND>(wParam);
-    wchar_t cls[16] = {};
-    ::GetClassNameW(box, cls, 16);
-    if (wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(box, 0xFFFF) && !::GetPropW(box, kAnswered)) {
-      ::SetPropW(box, kAnswered, reinterpret_cast<HANDLE>(1));
-      const std::wstring caption = WindowText(box), text = WindowText(::GetDlgItem(box, 0xFFFF));
-      const bool question = ::GetDlgItem(box, IDYES) != nullptr;
-      const int answer = question ? (self->recorded_.continueOnWarning ? IDYES : IDNO)
-                                  : (::GetDlgItem(box, IDOK) ? IDOK : IDCANCEL);
-      self->transcript_->boxes.push_back(caption + L": " + text);
-      self->Say(L"Message box: " + caption + L": " + text);
-      if (question) self->Say(answer == IDYES ? L"  answered Yes" : L"  answered No");
-      if (self->applying_ && answer != IDYES) self->stopped_ = true;
-      ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
-    }
-  }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 LRESULT Wizard::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_APP_START:
@@ -313,18 +178,9 @@ LRESULT Wizard::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case IDCANCEL:
           if (::IsWindowEnabled(::GetDlgItem(frame_, IDCANCEL))) OnCancel();
           return 0;
-        case IDC_SAVE: {
-          wchar_t file[MAX_PATH] = L"answers.ini";
-          OPENFILENAMEW ofn = {sizeof ofn};
-          ofn.hwndOwner = frame_;
-          ofn.lpstrFilter = L"Answer files (*.ini)\0*.ini\0All files\0*.*\0";
-          ofn.lpstrFile = file;
-          ofn.nMaxFile = MAX_PATH;
-          ofn.lpstrDefExt = L"ini";
-          ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-          if (::GetSaveFileNameW(&ofn)) SaveAnswers(file);
+        case IDC_SAVE:
+          OnSaveClicked();
           return 0;
-        }
       }
       break;
     case WM_NOTIFY: {
@@ -426,34 +282,11 @@ void Wizard::ShowStep() {
 }
 
 void Wizard::Start() {
-  if (unattended_ && !recorded_.folders.empty()) {
-    std::vector<comlib::Bstr> folders(recorded_.folders.begin(), recorded_.folders.end());
-    Persistency().WritePaths(folders);
-    Say(L"Backup folders: " + std::to_wstring(folders.size()) + L" written to " +
-        Persistency().SettingsFile());
-  }
+  if (unattended_) SeedFolders();
   if (!FillTools()) return;
   ShowStep();
   SetHeader(L"Choose a tool", L"The tools of the backup and restore wizard, in their order.");
-  if (unattended_) {
-    const ToolInfo* info = nullptr;
-    std::vector<ToolInfo> infos;
-    for (const Tool& t : tools_) infos.push_back(t.info);
-    info = PickTool(infos, recorded_.tool);
-    if (!info) {
-      const bool listed = std::any_of(infos.begin(), infos.end(), [&](const ToolInfo& t) {
-        return recorded_.tool.empty() ||
-               ::CompareStringOrdinal(t.name.c_str(), -1, recorded_.tool.c_str(), -1, TRUE) == CSTR_EQUAL;
-      });
-      Say(listed ? L"Not permitted: the restore is not permitted for this user."
-                 : L"No such tool: " + (recorded_.tool.empty() ? L"(any)" : recorded_.tool));
-      End(listed ? Outcome::NotPermitted : Outcome::NoTool);
-      return;
-    }
-    const Tool& tool = tools_[static_cast<size_t>(info - infos.data())];
-    Say(L"Tool: " + tool.info.name);
-    if (!BeginTool(tool)) return;
-  }
+  if (unattended_) BeginAnsweredTool();
 }
 
 bool Wizard::FillTools() {
@@ -622,32 +455,6 @@ void Wizard::LeavePage() {
   if (Page* page = CurrentPage()) page->page->Show(SW_HIDE);
 }
 
-void Wizard::OnDrive() {
-  if (done_) return;
-  switch (flow_.step()) {
-    case Step::Page: {
-      Page* page = CurrentPage();
-      if (!page) return;
-      const auto problems = FillPage(KindOfPage(flow_.currentPage()), page->window, recorded_, ComputerName());
-      for (const auto& problem : problems) {
-        transcript_->problems.push_back(problem);
-        Say(L"Answer not taken: " + problem);
-      }
-      Screenshot(L"page" + std::to_wstring(flow_.pageIndex() + 1));
-      const size_t refusals = transcript_->refusals.size();
-      OnNext();
-      if (!done_ && !problems.empty() && transcript_->refusals.size() == refusals) End(Outcome::BadAnswers);
-      break;
-    }
-    case Step::Summary:
-      Screenshot(L"summary");
-      OnNext();
-      break;
-    default:
-      break;
-  }
-}
-
 void Wizard::OnNext() {
   switch (flow_.step()) {
     case Step::Tools: {
@@ -801,40 +608,11 @@ void Wizard::OnCancel() {
   End(Outcome::Cancelled);
 }
 
-void Wizard::SaveAnswers(const std::wstring& path) {
-  Answers answers = recorded_;
-  std::vector<comlib::Bstr> folders;
-  Persistency().ReadPaths(&folders);
-  answers.folders.clear();
-  for (const auto& f : folders) answers.folders.push_back(f.str());
-  const bool written = WriteAnswerFile(path, answers);
-  Say(written ? L"Answers saved to " + path : L"Answers could not be saved to " + path);
-}
-
-void Wizard::Screenshot(const std::wstring& name) {
-  if (options_.screenshots.empty()) return;
-  // Let the windows paint and reach the screen; the wizard's own steps wait
-  // in the queue.
-  ::RedrawWindow(frame_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  for (int i = 0; i < 15; ++i) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, WM_APP - 1, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    ::Sleep(20);
-  }
-  ++shots_;
-  const std::wstring path = options_.screenshots + L"\\" + std::to_wstring(shots_) + L"-" + name + L".png";
-  const HRESULT hr = SaveWindowPng(frame_, path);
-  Say(SUCCEEDED(hr) ? L"Screenshot: " + path : L"Screenshot failed: " + path + L" " + StatusText(hr));
-}
-
-}  // namespace
+}  // namespace wizard
 
 Outcome RunWizard(const RunOptions& options, Transcript* transcript) {
   Transcript local;
-  Wizard wizard(options, transcript ? transcript : &local);
+  wizard::Wizard wizard(options, transcript ? transcript : &local);
   return wizard.Run();
 }
 
