@@ -4,38 +4,15 @@
 
 #include <algorithm>
 
+#include "comlib/ControlText.h"
 #include "comlib/Machine.h"
 #include "comlib/Module.h"
+#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
 #include "nodes/SessionArrays.h"
 #include "nodes/Summary.h"
 #include "resource.h"
-
-namespace nodes {
-
-std::wstring ListText(HWND list, int row, int column) {
-  // The control answers the copied length; a full buffer may have cut the
-  // text, so grow until it fits with room to spare.
-  size_t size = 256;
-  for (;;) {
-    std::wstring buffer(size, L'\0');
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = &buffer[0];
-    item.cchTextMax = static_cast<int>(size);
-    const LRESULT length =
-        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    if (length < 0) return std::wstring();
-    if (static_cast<size_t>(length) < size - 1 || size >= (1u << 28)) {
-      buffer.resize(std::min(static_cast<size_t>(length), size - 1));
-      return buffer;
-    }
-    size *= 2;
-  }
-}
-
-}  // namespace nodes
 
 namespace {
 
@@ -216,7 +193,7 @@ std::vector<nodes::NodeRow> CRestorePropertyPage2::ReadRows(HWND list,
   const int count = RowCount(list);
   for (int r = 0; r < count; ++r) {
     const ObjectId id = static_cast<size_t>(r) < ids.size() ? ids[r] : ObjectId{};
-    rows.push_back({nodes::ListText(list, r, 0), nodes::ListText(list, r, 1), id});
+    rows.push_back({comlib::ListItemText(list, r, 0), comlib::ListItemText(list, r, 1), id});
   }
   return rows;
 }
@@ -426,11 +403,11 @@ void CRestorePropertyPage2::RunCommand(HWND list, UINT command, int row) {
       if (row >= 0) SetLabel(list, row, comlib::CurrentMachine().ComputerName());
       break;
     case ID_RENAME_ORIGINAL:
-      if (row >= 0) SetLabel(list, row, nodes::ListText(list, row, 1));
+      if (row >= 0) SetLabel(list, row, comlib::ListItemText(list, row, 1));
       break;
     case ID_RENAME_ALL_ORIGINAL: {
       const int count = RowCount(list);
-      for (int r = 0; r < count; ++r) SetLabel(list, r, nodes::ListText(list, r, 1));
+      for (int r = 0; r < count; ++r) SetLabel(list, r, comlib::ListItemText(list, r, 1));
       break;
     }
     default:

@@ -8,6 +8,7 @@
 #include "SessionArrays.h"
 #include "comlib/Dialog.h"
 #include "comlib/Machine.h"
+#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
 #include "resource.h"

@@ -5,6 +5,7 @@
 #include "ZelFramework.h"
 #include "comlib/ComPtr.h"
 #include "comlib/ControlHost.h"
+#include "comlib/ResourceText.h"
 #include "resource.h"
 #include "selection/ItemArrays.h"
 

@@ -2,8 +2,10 @@
 
 #include <olectl.h>
 
+#include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
 #include "comlib/Module.h"
+#include "comlib/ResourceText.h"
 #include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "resource.h"
@@ -20,7 +22,7 @@ HRESULT LoadTextOut(UINT id, BSTR* out) noexcept {
   RETURN_HR_IF_NULL(E_POINTER, out);
   *out = nullptr;
   return comlib::Guard([&] {
-    *out = comlib::LoadText(id).Detach();
+    *out = comlib::Bstr(comlib::ResourceString(id)).Detach();
     return S_OK;
   });
 }
@@ -69,7 +71,7 @@ STDMETHODIMP CRestoreControl::GetIcon(IPicture** picture) noexcept {
   HICON icon = static_cast<HICON>(::LoadImageW(comlib::Module::Instance(),
                                                MAKEINTRESOURCEW(IDI_RESTORECONTROL), IMAGE_ICON,
                                                0, 0, LR_SHARED));
-  if (!icon) return comlib::LastErrorStatus();
+  RETURN_LAST_ERROR_IF(!icon);
   PICTDESC desc = {};
   desc.cbSizeofstruct = sizeof desc;
   desc.picType = PICTYPE_ICON;

@@ -64,17 +64,6 @@ RECT ClientRectOf(HWND dialog, int id) {
 
 HWND ControlWindow(HWND host) { return host ? ::GetWindow(host, GW_CHILD) : nullptr; }
 
-std::vector<std::wstring> ListTexts(HWND list) {
-  std::vector<std::wstring> texts;
-  const int count = ListView_GetItemCount(list);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[260] = {};
-    ListView_GetItemText(list, i, 0, text, 260);
-    texts.push_back(text);
-  }
-  return texts;
-}
-
 std::vector<bool> ListChecks(HWND list) {
   std::vector<bool> checks;
   const int count = ListView_GetItemCount(list);

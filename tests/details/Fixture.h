@@ -59,8 +59,7 @@ class DetailsDriver {
 RECT ClientRectOf(HWND dialog, int id);
 // The window the hosted control made inside its host.
 HWND ControlWindow(HWND host);
-// The selector's rows and check marks, read from its list view.
-std::vector<std::wstring> ListTexts(HWND list);
+// The selector's check marks, read from its list view.
 std::vector<bool> ListChecks(HWND list);
 void SetCheck(HWND list, int index, bool checked);
 // Presses a button of the dialog as a click would.
