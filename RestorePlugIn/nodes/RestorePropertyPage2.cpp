@@ -10,8 +10,8 @@
 #include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
-#include "nodes/SessionArrays.h"
 #include "nodes/Summary.h"
+#include "records/Records.h"
 #include "resource.h"
 
 namespace {
@@ -156,11 +156,11 @@ HRESULT CRestorePropertyPage2::Refresh() {
   secondaryIds_.clear();
   RETURN_HR_IF(E_UNEXPECTED, FAILED(connected) || !session_);
 
-  nodes::TextArray names;
-  nodes::IdArray ids;
+  records::TextArray names;
+  records::IdArray ids;
   RETURN_HR_IF(E_UNEXPECTED, FAILED(session_->GetRestoreNodeNames(names.PutCount(), names.PutItems(),
                                                                   ids.PutCount(), ids.PutItems())));
-  const ULONG count = std::min(names.count(), ids.count());
+  const ULONG count = std::min(names.size(), ids.size());
 
   const auto isPrimary = [&](ULONG i) {
     LONG primary = 0;
@@ -175,7 +175,7 @@ HRESULT CRestorePropertyPage2::Refresh() {
 
   // Every node goes to the top: the lists show the session's order reversed.
   for (ULONG i = 0; i < count; ++i) {
-    const std::wstring name = nodes::Text(names[i]);
+    const std::wstring name = records::Text(names[i]);
     if (isPrimary(i)) {
       if (InsertTopRow(primaryList_, primaries == 1 ? computer : name, name))
         primaryIds_.insert(primaryIds_.begin(), ids[i]);
@@ -260,23 +260,23 @@ HRESULT CRestorePropertyPage2::Summarize(BSTR* summary) {
   input.backupName = backupName.str();
   input.backupPath = backupPath.str();
 
-  nodes::TextArray oldNames;
-  nodes::TextArray newNames;
+  records::TextArray oldNames;
+  records::TextArray newNames;
   session_->GetAddedMappedNodes(oldNames.PutCount(), oldNames.PutItems(), newNames.PutCount(),
                                 newNames.PutItems());
-  const ULONG pairs = std::min(oldNames.count(), newNames.count());
+  const ULONG pairs = std::min(oldNames.size(), newNames.size());
   for (ULONG i = 0; i < pairs; ++i)
-    input.mappedNodes.emplace_back(nodes::Text(oldNames[i]), nodes::Text(newNames[i]));
+    input.mappedNodes.emplace_back(records::Text(oldNames[i]), records::Text(newNames[i]));
 
   if (pairs == 0) {
-    nodes::TextArray nodeNames;
-    nodes::ServiceArray services;
+    records::TextArray nodeNames;
+    records::ServiceNodeArray services;
     comlib::Bstr name, path;
     session_->GetRestoreNode(nodeNames.PutCount(), nodeNames.PutItems(), services.PutCount(),
                              services.PutItems(), name.put(), path.put());
-    input.nodeNames = nodes::Texts(nodeNames);
-    for (ULONG i = 0; i < services.count(); ++i)
-      input.serviceNames.push_back(nodes::Text(services[i].name));
+    input.nodeNames = records::Texts(nodeNames);
+    for (ULONG i = 0; i < services.size(); ++i)
+      input.serviceNames.push_back(records::Text(services[i].name));
   }
 
   *summary = comlib::Bstr(nodes::BuildSummary(input)).Detach();

@@ -6,10 +6,9 @@
 #include "comlib/ComPtr.h"
 #include "comlib/Module.h"
 #include "comlib/ResourceText.h"
-#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
+#include "records/Records.h"
 #include "resource.h"
-#include "session/Records.h"
 
 namespace {
 
@@ -107,6 +106,6 @@ STDMETHODIMP CRestoreControl::CheckPermission(const ObjectId* operationId, LONG,
   *permitted = 0;
   RETURN_HR_IF_NULL(E_POINTER, operationId);
   // The security component runs whatever the operation; only then is the id looked at.
-  if (SecurityAllows() && session::SameId(*operationId, kRestoreOperation)) *permitted = 1;
+  if (SecurityAllows() && records::SameId(*operationId, kRestoreOperation)) *permitted = 1;
   return S_OK;
 }

@@ -135,13 +135,13 @@ TEST_F(DetailsTest, OkTakesTheChosenItemsSelectionAndEditedArguments) {
     Press(d, IDOK);
   });
   ASSERT_EQ(IDOK, dialog.Run());
-  std::vector<OwnedBackupItem> items;
+  std::vector<records::OwnedBackupItem> items;
   std::vector<LONG> values;
   dialog.GetDetailsData(&items, &values);
   EXPECT_EQ((std::vector<std::wstring>{L"b.dat", L"c.dat"}), Names(items));
   ASSERT_EQ(2u, items.size());
   // Every field of the chosen records survives the trip through the control.
-  const OwnedBackupItem expected = MakeItem(L"c.dat", 13);
+  const records::OwnedBackupItem expected = MakeItem(L"c.dat", 13);
   EXPECT_EQ(expected.description, items[1].description);
   EXPECT_EQ(expected.details, items[1].details);
   EXPECT_EQ(0, memcmp(expected.identifier, items[1].identifier, 32));
@@ -159,7 +159,7 @@ TEST_F(DetailsTest, OkWithNothingChosenGivesNoItems) {
     Press(d, IDOK);
   });
   ASSERT_EQ(IDOK, dialog.Run());
-  std::vector<OwnedBackupItem> items = {MakeItem(L"stale", 1)};
+  std::vector<records::OwnedBackupItem> items = {MakeItem(L"stale", 1)};
   std::vector<LONG> values = {1};
   dialog.GetDetailsData(&items, &values);
   EXPECT_TRUE(items.empty());

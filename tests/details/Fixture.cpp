@@ -78,8 +78,8 @@ void Press(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
-OwnedBackupItem MakeItem(const wchar_t* name, LONG value) {
-  OwnedBackupItem item;
+records::OwnedBackupItem MakeItem(const wchar_t* name, LONG value) {
+  records::OwnedBackupItem item;
   item.name = comlib::Bstr(name);
   item.description = comlib::Bstr(std::wstring(name) + L" description");
   item.details = comlib::Bstr(std::wstring(L"C:\\backup\\") + name);
@@ -88,19 +88,19 @@ OwnedBackupItem MakeItem(const wchar_t* name, LONG value) {
   return item;
 }
 
-std::vector<std::wstring> Names(const std::vector<OwnedBackupItem>& items) {
+std::vector<std::wstring> Names(const std::vector<records::OwnedBackupItem>& items) {
   std::vector<std::wstring> names;
-  for (const OwnedBackupItem& item : items) names.push_back(item.name.str());
+  for (const records::OwnedBackupItem& item : items) names.push_back(item.name.str());
   return names;
 }
 
-OwnedArguments MakeArguments(const std::string& bytes) {
+records::OwnedArguments MakeArguments(const std::string& bytes) {
   ServiceArguments record = {static_cast<ULONG>(bytes.size()),
                              reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data()))};
-  return OwnedArguments::Copy(record);
+  return records::OwnedArguments::Copy(record);
 }
 
-std::string Bytes(const OwnedArguments& arguments) {
+std::string Bytes(const records::OwnedArguments& arguments) {
   return arguments.IsEmpty() ? std::string()
                              : std::string(reinterpret_cast<const char*>(arguments.Data()),
                                            arguments.ByteCount());
