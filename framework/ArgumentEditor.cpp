@@ -1,5 +1,6 @@
 #include "ArgumentEditor.h"
 
+#include "comlib/ControlText.h"
 #include "comlib/Dialog.h"
 #include "comlib/Result.h"
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "comlib/Result.h"
-#include "selection/ItemArrays.h"
+#include "records/ItemArrays.h"
 
 namespace zel {
 
@@ -15,7 +15,7 @@ const CLSID CLSID_ZelItemSelector = {
 
 // --- rules -----------------------------------------------------------------
 
-void ItemChecklist::SetItems(std::vector<OwnedBackupItem> items) {
+void ItemChecklist::SetItems(std::vector<records::OwnedBackupItem> items) {
   items_ = std::move(items);
   ApplySelection();
 }
@@ -31,8 +31,8 @@ void ItemChecklist::SetChecked(size_t index, bool checked) {
   selection_ = Selection();
 }
 
-std::vector<OwnedBackupItem> ItemChecklist::CheckedItems() const {
-  std::vector<OwnedBackupItem> chosen;
+std::vector<records::OwnedBackupItem> ItemChecklist::CheckedItems() const {
+  std::vector<records::OwnedBackupItem> chosen;
   for (size_t i = 0; i < items_.size(); ++i)
     if (checked_[i]) chosen.push_back(items_[i]);
   return chosen;
@@ -86,8 +86,8 @@ STDMETHODIMP CZelItemSelector::GetSelectedItems(ULONG* count, BackupItem** items
   if (!comlib::ResetOuts(count, items)) return E_POINTER;
   return comlib::Guard([&] {
     ReadChecks();
-    const std::vector<OwnedBackupItem> chosen = list_.CheckedItems();
-    session::BackupItemOutArray records = selection::CopyItemRecords(chosen);
+    const std::vector<records::OwnedBackupItem> chosen = list_.CheckedItems();
+    records::BackupItemArray records = records::CopyItemRecords(chosen);
     *count = static_cast<ULONG>(chosen.size());
     *items = records.Release();
     return S_OK;
@@ -98,7 +98,7 @@ STDMETHODIMP CZelItemSelector::SetItems(ULONG count, BackupItem* items) noexcept
   if (count && !items) return E_POINTER;
   return comlib::Guard([&] {
     ReadChecks();  // the user's last changes count for the items kept
-    list_.SetItems(selection::CopyItems(count, items));
+    list_.SetItems(records::CopyItems(count, items));
     FillList(window());
     return S_OK;
   });
@@ -160,7 +160,7 @@ void CZelItemSelector::FillList(HWND list) noexcept {
   if (!list) return;
   ListView_DeleteAllItems(list);
   for (size_t i = 0; i < list_.size(); ++i) {
-    const OwnedBackupItem& item = list_.item(i);
+    const records::OwnedBackupItem& item = list_.item(i);
     LVITEMW row = {LVIF_TEXT};
     row.iItem = static_cast<int>(i);
     row.pszText = const_cast<wchar_t*>(item.name.c_str());

@@ -9,7 +9,7 @@
 
 #include "OleControl.h"
 #include "ZelFramework.h"
-#include "catalogue/OwnedRecords.h"
+#include "records/OwnedRecords.h"
 
 namespace zel {
 
@@ -18,21 +18,21 @@ extern const CLSID CLSID_ZelItemSelector;
 // The checklist's rules, without a window.
 class ItemChecklist {
  public:
-  void SetItems(std::vector<OwnedBackupItem> items);
+  void SetItems(std::vector<records::OwnedBackupItem> items);
   void SetSelection(std::vector<LONG> values);
   void SetChecked(size_t index, bool checked);
 
   size_t size() const noexcept { return items_.size(); }
-  const OwnedBackupItem& item(size_t index) const { return items_[index]; }
+  const records::OwnedBackupItem& item(size_t index) const { return items_[index]; }
   bool checked(size_t index) const { return checked_[index]; }
-  std::vector<OwnedBackupItem> CheckedItems() const;
+  std::vector<records::OwnedBackupItem> CheckedItems() const;
   // The values of the checked items, in list order.
   std::vector<LONG> Selection() const;
 
  private:
   void ApplySelection();
 
-  std::vector<OwnedBackupItem> items_;
+  std::vector<records::OwnedBackupItem> items_;
   std::vector<bool> checked_;
   std::vector<LONG> selection_;
 };

@@ -6,7 +6,7 @@
 #include "ArgumentEditor.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
-#include "selection/ItemArrays.h"
+#include "records/ItemArrays.h"
 
 namespace zel {
 
@@ -51,15 +51,15 @@ LONG PathValue(const std::wstring& relative) {
 
 }  // namespace
 
-std::vector<OwnedBackupItem> FolderItems(const std::wstring& folder) {
+std::vector<records::OwnedBackupItem> FolderItems(const std::wstring& folder) {
   std::vector<FoundFile> files;
   if (!folder.empty()) ListFiles(folder, std::wstring(), &files);
   std::sort(files.begin(), files.end(),
             [](const FoundFile& a, const FoundFile& b) { return a.relative < b.relative; });
-  std::vector<OwnedBackupItem> items;
+  std::vector<records::OwnedBackupItem> items;
   items.reserve(files.size());
   for (const FoundFile& file : files) {
-    OwnedBackupItem item;
+    records::OwnedBackupItem item;
     item.name = comlib::Bstr(file.relative);
     item.description = comlib::Bstr(std::to_wstring(file.size) + L" bytes");
     item.value = PathValue(file.relative);
@@ -92,8 +92,8 @@ STDMETHODIMP CZelItemsRestoreHelper::GetArgumentEditor(CLSID* editorClsid) noexc
 STDMETHODIMP CZelItemsRestoreHelper::GetBackupItems(ULONG* count, BackupItem** items) noexcept {
   if (!comlib::ResetOuts(count, items)) return E_POINTER;
   return comlib::Guard([&] {
-    const std::vector<OwnedBackupItem> found = FolderItems(backupPath_);
-    session::BackupItemOutArray records = selection::CopyItemRecords(found);
+    const std::vector<records::OwnedBackupItem> found = FolderItems(backupPath_);
+    records::BackupItemArray records = records::CopyItemRecords(found);
     *count = static_cast<ULONG>(found.size());
     *items = records.Release();
     return S_OK;

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ZelFramework.h"
-#include "catalogue/OwnedRecords.h"
+#include "records/OwnedRecords.h"
 #include "comlib/ComObject.h"
 
 namespace zel {
@@ -19,7 +19,7 @@ extern const CLSID CLSID_ZelItemsRestoreHelper;
 // path, description = size text, details = full path, value = a hash of the
 // relative path that stays the same when other files come or go. Links to
 // folders are not followed. Throws std::bad_alloc.
-std::vector<OwnedBackupItem> FolderItems(const std::wstring& folder);
+std::vector<records::OwnedBackupItem> FolderItems(const std::wstring& folder);
 
 class CZelItemsRestoreHelper : public comlib::ComObject<CZelItemsRestoreHelper>,
                                public IServiceRestoreHelper {

@@ -322,12 +322,11 @@ void CZelSystemRestore::RunFirstPhase() {
   const std::wstring file = WithoutTrailingSlash(system_.systemDataPath) + L"\\" + kDescriptionFile;
   const std::string xml = DescribeAsXml(system_);
   bool written = false;
-  HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    comlib::UniqueHandle handle(h);
+  comlib::UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (handle) {
     DWORD done = 0;
-    written = ::WriteFile(h, xml.data(), static_cast<DWORD>(xml.size()), &done, nullptr) &&
+    written = ::WriteFile(handle.get(), xml.data(), static_cast<DWORD>(xml.size()), &done, nullptr) &&
               done == xml.size();
   }
   phase_ = Phase::Ended;

@@ -239,10 +239,9 @@ std::wstring FormatAnswers(const Answers& a) {
 }
 
 bool ReadAnswerFile(const std::wstring& path, Answers* answers, std::wstring* error) {
-  comlib::UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
+  comlib::UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, 0, nullptr));
+  if (!file) {
     if (error) *error = L"cannot open " + path;
     return false;
   }
@@ -290,12 +289,9 @@ bool WriteAnswerFile(const std::wstring& path, const Answers& answers) {
   if (n > 0)
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], n,
                           nullptr, nullptr);
-  comlib::UniqueHandle file(
+  comlib::UniqueFile file(
       ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return false;
-  }
+  if (!file) return false;
   DWORD written = 0;
   return ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
          written == utf8.size();

@@ -4,6 +4,7 @@
 
 #include "RestorePageControls.h"
 #include "RestorePlugIn.h"
+#include "comlib/ControlText.h"
 
 namespace host {
 
@@ -12,21 +13,6 @@ namespace {
 bool SameText(const std::wstring& a, const std::wstring& b) {
   return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                 static_cast<int>(b.size()), FALSE) == CSTR_EQUAL;
-}
-
-std::wstring TreeItemText(HWND tree, HTREEITEM item) {
-  std::vector<wchar_t> buffer(256);
-  for (;;) {
-    TVITEMW tv = {};
-    tv.mask = TVIF_TEXT;
-    tv.hItem = item;
-    tv.pszText = buffer.data();
-    tv.cchTextMax = static_cast<int>(buffer.size());
-    if (!::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&tv))) return {};
-    const size_t n = wcsnlen(buffer.data(), buffer.size());
-    if (n + 1 < buffer.size()) return std::wstring(buffer.data(), n);
-    buffer.resize(buffer.size() * 2);
-  }
 }
 
 HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
@@ -75,7 +61,7 @@ std::vector<std::wstring> FillSelection(HWND page, const Answers& answers) {
   HTREEITEM chosen = nullptr;
   std::vector<std::wstring> shown;
   for (HTREEITEM item : TreeItems(tree)) {
-    shown.push_back(TreeItemText(tree, item));
+    shown.push_back(comlib::TreeItemText(tree, item));
     if (!chosen && SameText(shown.back(), answers.backup)) chosen = item;
   }
   if (!chosen) {
@@ -90,7 +76,7 @@ std::vector<std::wstring> FillSelection(HWND page, const Answers& answers) {
   const HWND services = ::GetDlgItem(page, IDC_SERVICES_TREE);
   const std::vector<HTREEITEM> items = TreeItems(services);
   std::vector<std::wstring> names;
-  for (HTREEITEM item : items) names.push_back(TreeItemText(services, item));
+  for (HTREEITEM item : items) names.push_back(comlib::TreeItemText(services, item));
   for (const std::wstring& wanted : answers.services) {
     bool found = false;
     for (size_t i = 0; i < items.size(); ++i) {
@@ -137,7 +123,7 @@ bool EditLabel(HWND list, int row, const std::wstring& name) {
   if (!edit) return false;
   ::SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
   ::SendMessageW(edit, WM_KEYDOWN, VK_RETURN, 0);
-  return SameText(ListCell(list, row, 0), name);
+  return SameText(comlib::ListItemText(list, row, 0), name);
 }
 
 std::vector<std::wstring> FillNodes(HWND page, const Answers& answers, const std::wstring& computer) {
@@ -148,7 +134,7 @@ std::vector<std::wstring> FillNodes(HWND page, const Answers& answers, const std
     bool found = false;
     for (HWND list : lists) {
       for (int row = 0; row < ListRowCount(list) && !found; ++row) {
-        if (!SameText(ListCell(list, row, 1), pair.first)) continue;
+        if (!SameText(comlib::ListItemText(list, row, 1), pair.first)) continue;
         found = true;
         if (!EditLabel(list, row, name))
           problems.push_back(L"node '" + pair.first + L"' could not be renamed to '" + name + L"'");
@@ -183,21 +169,21 @@ void ReadPage(PageKind kind, HWND page, const std::wstring& computerName, Answer
     case PageKind::Selection: {
       const HWND tree = ::GetDlgItem(page, IDC_BACKUP_TREE);
       const auto current = Next(tree, nullptr, TVGN_CARET);
-      answers->backup = current ? TreeItemText(tree, current) : std::wstring();
+      answers->backup = current ? comlib::TreeItemText(tree, current) : std::wstring();
       answers->services.clear();
       const HWND services = ::GetDlgItem(page, IDC_SERVICES_TREE);
       for (HTREEITEM item : TreeItems(services))
-        if (StateImage(services, item) > 1) answers->services.push_back(TreeItemText(services, item));
+        if (StateImage(services, item) > 1) answers->services.push_back(comlib::TreeItemText(services, item));
       break;
     }
     case PageKind::Directories:
-      answers->serverData = WindowText(::GetDlgItem(page, IDC_SERVER_DATA));
-      answers->serverData2 = WindowText(::GetDlgItem(page, IDC_SERVER_DATA2));
-      answers->projectData = WindowText(::GetDlgItem(page, IDC_PROJECT_DATA));
-      answers->workplaceData = WindowText(::GetDlgItem(page, IDC_WORKPLACE_DATA));
+      answers->serverData = comlib::WindowText(::GetDlgItem(page, IDC_SERVER_DATA));
+      answers->serverData2 = comlib::WindowText(::GetDlgItem(page, IDC_SERVER_DATA2));
+      answers->projectData = comlib::WindowText(::GetDlgItem(page, IDC_PROJECT_DATA));
+      answers->workplaceData = comlib::WindowText(::GetDlgItem(page, IDC_WORKPLACE_DATA));
       answers->newSystemId =
           ::SendDlgItemMessageW(page, IDC_NEW_SYSTEM_ID, BM_GETCHECK, 0, 0) == BST_CHECKED;
-      answers->systemName = *answers->newSystemId ? WindowText(::GetDlgItem(page, IDC_SYSTEM_NAME))
+      answers->systemName = *answers->newSystemId ? comlib::WindowText(::GetDlgItem(page, IDC_SYSTEM_NAME))
                                                   : std::wstring();
       break;
     case PageKind::Nodes: {
@@ -205,7 +191,8 @@ void ReadPage(PageKind kind, HWND page, const std::wstring& computerName, Answer
       for (int id : {IDC_PRIMARY_LIST, IDC_SECONDARY_LIST}) {
         const HWND list = ::GetDlgItem(page, id);
         for (int row = 0; row < ListRowCount(list); ++row) {
-          const std::wstring label = ListCell(list, row, 0), original = ListCell(list, row, 1);
+          const std::wstring label = comlib::ListItemText(list, row, 0);
+          const std::wstring original = comlib::ListItemText(list, row, 1);
           if (SameText(label, original)) continue;
           answers->nodes.emplace_back(original,
                                       SameText(label, computerName) ? kThisComputer : label);
@@ -216,33 +203,6 @@ void ReadPage(PageKind kind, HWND page, const std::wstring& computerName, Answer
     default:
       break;
   }
-}
-
-std::vector<std::wstring> TreeTexts(HWND tree) {
-  std::vector<std::wstring> texts;
-  for (HTREEITEM item : TreeItems(tree)) texts.push_back(TreeItemText(tree, item));
-  return texts;
-}
-
-std::wstring ListCell(HWND list, int row, int column) {
-  std::vector<wchar_t> buffer(256);
-  for (;;) {
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = buffer.data();
-    item.cchTextMax = static_cast<int>(buffer.size());
-    const LRESULT n = ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    if (n + 1 < static_cast<LRESULT>(buffer.size())) return std::wstring(buffer.data(), static_cast<size_t>(n));
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
-std::wstring WindowText(HWND window) {
-  const int n = ::GetWindowTextLengthW(window);
-  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-  const int got = ::GetWindowTextW(window, &text[0], n + 1);
-  text.resize(static_cast<size_t>(got > 0 ? got : 0));
-  return text;
 }
 
 }  // namespace host

@@ -23,10 +23,4 @@ std::vector<std::wstring> FillPage(PageKind kind, HWND page, const Answers& answ
 // Adds what the page shows to the answers.
 void ReadPage(PageKind kind, HWND page, const std::wstring& computerName, Answers* answers);
 
-// Texts of a tree view's items, depth first.
-std::vector<std::wstring> TreeTexts(HWND tree);
-// Text of a list view cell, whole.
-std::wstring ListCell(HWND list, int row, int column);
-std::wstring WindowText(HWND window);
-
 }  // namespace host

@@ -26,7 +26,7 @@ struct Gdi {
 
 HRESULT SaveWindowPng(HWND window, const std::wstring& path) {
   RECT rect;
-  if (!::GetWindowRect(window, &rect)) return comlib::LastErrorStatus();
+  RETURN_LAST_ERROR_IF(!::GetWindowRect(window, &rect));
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
   Gdi gdi;
   gdi.screen = ::GetDC(nullptr);
@@ -34,8 +34,7 @@ HRESULT SaveWindowPng(HWND window, const std::wstring& path) {
   gdi.bitmap = ::CreateCompatibleBitmap(gdi.screen, width, height);
   if (!gdi.screen || !gdi.memory || !gdi.bitmap) return E_FAIL;
   gdi.old = ::SelectObject(gdi.memory, gdi.bitmap);
-  if (!::BitBlt(gdi.memory, 0, 0, width, height, gdi.screen, rect.left, rect.top, SRCCOPY))
-    return comlib::LastErrorStatus();
+  RETURN_LAST_ERROR_IF(!::BitBlt(gdi.memory, 0, 0, width, height, gdi.screen, rect.left, rect.top, SRCCOPY));
   ::SelectObject(gdi.memory, gdi.old);
   gdi.old = nullptr;
 

@@ -8,6 +8,7 @@
 #include "PageDriver.h"
 #include "Screenshot.h"
 #include "SettingsFile.h"
+#include "comlib/ControlText.h"
 
 namespace host {
 namespace wizard {
@@ -28,7 +29,7 @@ LRESULT CALLBACK Wizard::BoxHook(int code, WPARAM wParam, LPARAM lParam) {
     ::GetClassNameW(box, cls, 16);
     if (wcscmp(cls, L"#32770") == 0 && ::GetDlgItem(box, 0xFFFF) && !::GetPropW(box, kAnswered)) {
       ::SetPropW(box, kAnswered, reinterpret_cast<HANDLE>(1));
-      const std::wstring caption = WindowText(box), text = WindowText(::GetDlgItem(box, 0xFFFF));
+      const std::wstring caption = comlib::WindowText(box), text = comlib::WindowText(::GetDlgItem(box, 0xFFFF));
       const bool question = ::GetDlgItem(box, IDYES) != nullptr;
       const int answer = question ? (self->recorded_.continueOnWarning ? IDYES : IDNO)
                                   : (::GetDlgItem(box, IDOK) ? IDOK : IDCANCEL);

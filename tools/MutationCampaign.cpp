@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "catalogue/CatalogueCheck.h"
+#include "CatalogueCheck.h"
 #include "catalogue/Persistency.h"
 
 namespace mutation {

@@ -11,7 +11,7 @@
 
 #include "ConsoleText.h"
 #include "ToolSupport.h"
-#include "catalogue/CatalogueCheck.h"
+#include "CatalogueCheck.h"
 #include "catalogue/Persistency.h"
 
 namespace {

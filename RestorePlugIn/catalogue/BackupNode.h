@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "catalogue/ObjectIds.h"
-#include "catalogue/OwnedRecords.h"
+#include "records/OwnedRecords.h"
 #include "comlib/Bstr.h"
 
 // Tree items are kept as HTREEITEM: on x64 a 32-bit field would cut the handle.
@@ -17,9 +17,9 @@ struct ServiceEntry {
   ObjectId serviceId = {};
   ObjectId helperId = {};
   comlib::Bstr backupPath;
-  std::vector<OwnedBackupItem> items;
+  std::vector<records::OwnedBackupItem> items;
   std::vector<LONG> selectionValues;
-  OwnedArguments arguments;
+  records::OwnedArguments arguments;
   bool checked = true;
   HTREEITEM treeItem = nullptr;
 };
@@ -44,7 +44,7 @@ class BackupNode {
   std::vector<comlib::Bstr> nodeNames;
   std::vector<ObjectId> nodeIds;
   std::vector<ServiceEntry> services;
-  OwnedArguments argumentBlock;
+  records::OwnedArguments argumentBlock;
   std::vector<ObjectId> dependents;
   HTREEITEM treeItem = nullptr;
   comlib::Bstr systemName;

@@ -53,7 +53,6 @@ class BackupNodes {
   // searched.
   void Load(std::vector<FileRecord>* records = nullptr, std::vector<FolderRecord>* folders = nullptr);
   void BuildDependencies();
-  std::vector<BackupNode> GetNodes() const { return entries; }
   // S_OK and the position of the first entry shown by the item; S_FALSE when none is.
   HRESULT FindByTreeItem(HTREEITEM item, size_t* position);
   void GetNodeByTreeItem(HTREEITEM item, BackupNode* node);

@@ -17,13 +17,10 @@ constexpr size_t kNoParent = static_cast<size_t>(-1);
 
 // The final path of a folder, links resolved; empty when it cannot be opened.
 std::wstring FinalPath(const std::wstring& path) {
-  comlib::UniqueHandle handle(::CreateFileW(path.c_str(), 0,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (handle.get() == INVALID_HANDLE_VALUE) {
-    handle.release();
-    return std::wstring();
-  }
+  comlib::UniqueFile handle(::CreateFileW(path.c_str(), 0,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle) return std::wstring();
   std::wstring text(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = ::GetFinalPathNameByHandleW(handle.get(), &text[0], static_cast<DWORD>(text.size()),

@@ -4,6 +4,7 @@
 
 #include "catalogue/Xml.h"
 #include "comlib/Result.h"
+#include "comlib/Unique.h"
 
 namespace {
 
@@ -102,12 +103,8 @@ HRESULT Persistency::WritePaths(const std::vector<comlib::Bstr>& paths, std::wst
     const std::wstring folder = Folder(true);
     RETURN_HR_IF(E_FAIL, folder.empty());
     WIN32_FIND_DATAW data;
-    const HANDLE find = ::FindFirstFileW(folder.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-      ::CreateDirectoryW(folder.c_str(), nullptr);  // this one level only
-    } else {
-      ::FindClose(find);
-    }
+    const comlib::UniqueFind find(::FindFirstFileW(folder.c_str(), &data));
+    if (!find) ::CreateDirectoryW(folder.c_str(), nullptr);  // this one level only
     const std::wstring file = folder + L"\\" + kFileName;
 
     // Windows refuses to replace a read-only file; the check keeps that
@@ -118,7 +115,7 @@ HRESULT Persistency::WritePaths(const std::vector<comlib::Bstr>& paths, std::wst
 
     wchar_t temporary[MAX_PATH + 1] = {};
     RETURN_HR_IF(HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE), folder.size() > MAX_PATH - 14);
-    if (!::GetTempFileNameW(folder.c_str(), L"RW", 0, temporary)) return comlib::LastErrorStatus();
+    RETURN_LAST_ERROR_IF(!::GetTempFileNameW(folder.c_str(), L"RW", 0, temporary));
     HRESULT hr = document.Save(temporary);
     if (SUCCEEDED(hr) && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
       // A file that does not load may still hold the user's list: its bytes

@@ -3,19 +3,13 @@
 #include <cstring>
 #include <string>
 
+#include "comlib/MsxmlIds.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
 
 namespace xml {
 
-const CLSID kClsidDomDocument = {0x2933BF90, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-const IID kIidDocument = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-const IID kIidDocument2 = {0x2933BF95, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-const IID kIidNode = {0x2933BF80, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-const IID kIidElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
-const CLSID kClsidSaxReader = {0x3124C396, 0xFB13, 0x4836, {0xA6, 0xAD, 0x13, 0x17, 0xF1, 0x71, 0x36, 0x88}};
-const IID kIidSaxReader = {0xA4F96ED0, 0xF829, 0x476E, {0x81, 0xC0, 0xCD, 0xC7, 0xBD, 0x2A, 0x08, 0x02}};
-const IID kIidSaxErrorHandler = {0xA60511C4, 0xCCF5, 0x479E, {0x98, 0xA3, 0xDC, 0x8D, 0xC5, 0x45, 0xB7, 0xD0}};
+using namespace comlib::msxml;
 
 // Keeps the first error a SAX parse reports. Lives on the stack of one
 // parse, so its reference count is not looked at. External linkage: gcc
@@ -89,12 +83,9 @@ struct SafeArrayOwner {
 
 HRESULT ReadWholeFile(const wchar_t* path, std::string* bytes, LoadFailure* failure) noexcept {
   failure->kind = LoadFailure::Kind::CannotRead;
-  comlib::UniqueHandle file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (file.get() == INVALID_HANDLE_VALUE) {
-    file.release();
-    return failure->status = comlib::LastErrorStatus();
-  }
+  comlib::UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return failure->status = comlib::LastErrorStatus();
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(file.get(), &size)) return failure->status = comlib::LastErrorStatus();
   if (size.QuadPart > kMaxFileBytes) {

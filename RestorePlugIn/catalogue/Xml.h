@@ -12,13 +12,6 @@
 
 namespace xml {
 
-// mingw's msxml2.h declares no uuids and no import library defines them.
-extern const CLSID kClsidDomDocument;  // {2933BF90-7B36-11D2-B20E-00C04F983E60}
-extern const IID kIidDocument;         // IXMLDOMDocument
-extern const IID kIidDocument2;        // IXMLDOMDocument2
-extern const IID kIidNode;             // IXMLDOMNode
-extern const IID kIidElement;          // IXMLDOMElement
-
 enum class AttributeStatus { Present, Absent, Failed };
 
 // One element, or none (false).

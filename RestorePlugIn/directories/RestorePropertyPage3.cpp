@@ -2,6 +2,8 @@
 
 #include "SystemDirectories.h"
 #include "comlib/Bstr.h"
+#include "comlib/ControlText.h"
+#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "resource.h"
 

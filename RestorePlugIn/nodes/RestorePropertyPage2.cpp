@@ -4,38 +4,15 @@
 
 #include <algorithm>
 
+#include "comlib/ControlText.h"
 #include "comlib/Machine.h"
 #include "comlib/Module.h"
+#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
-#include "nodes/SessionArrays.h"
 #include "nodes/Summary.h"
+#include "records/Records.h"
 #include "resource.h"
-
-namespace nodes {
-
-std::wstring ListText(HWND list, int row, int column) {
-  // The control answers the copied length; a full buffer may have cut the
-  // text, so grow until it fits with room to spare.
-  size_t size = 256;
-  for (;;) {
-    std::wstring buffer(size, L'\0');
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = &buffer[0];
-    item.cchTextMax = static_cast<int>(size);
-    const LRESULT length =
-        ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    if (length < 0) return std::wstring();
-    if (static_cast<size_t>(length) < size - 1 || size >= (1u << 28)) {
-      buffer.resize(std::min(static_cast<size_t>(length), size - 1));
-      return buffer;
-    }
-    size *= 2;
-  }
-}
-
-}  // namespace nodes
 
 namespace {
 
@@ -179,11 +156,11 @@ HRESULT CRestorePropertyPage2::Refresh() {
   secondaryIds_.clear();
   RETURN_HR_IF(E_UNEXPECTED, FAILED(connected) || !session_);
 
-  nodes::TextArray names;
-  nodes::IdArray ids;
+  records::TextArray names;
+  records::IdArray ids;
   RETURN_HR_IF(E_UNEXPECTED, FAILED(session_->GetRestoreNodeNames(names.PutCount(), names.PutItems(),
                                                                   ids.PutCount(), ids.PutItems())));
-  const ULONG count = std::min(names.count(), ids.count());
+  const ULONG count = std::min(names.size(), ids.size());
 
   const auto isPrimary = [&](ULONG i) {
     LONG primary = 0;
@@ -198,7 +175,7 @@ HRESULT CRestorePropertyPage2::Refresh() {
 
   // Every node goes to the top: the lists show the session's order reversed.
   for (ULONG i = 0; i < count; ++i) {
-    const std::wstring name = nodes::Text(names[i]);
+    const std::wstring name = records::Text(names[i]);
     if (isPrimary(i)) {
       if (InsertTopRow(primaryList_, primaries == 1 ? computer : name, name))
         primaryIds_.insert(primaryIds_.begin(), ids[i]);
@@ -216,7 +193,7 @@ std::vector<nodes::NodeRow> CRestorePropertyPage2::ReadRows(HWND list,
   const int count = RowCount(list);
   for (int r = 0; r < count; ++r) {
     const ObjectId id = static_cast<size_t>(r) < ids.size() ? ids[r] : ObjectId{};
-    rows.push_back({nodes::ListText(list, r, 0), nodes::ListText(list, r, 1), id});
+    rows.push_back({comlib::ListItemText(list, r, 0), comlib::ListItemText(list, r, 1), id});
   }
   return rows;
 }
@@ -283,23 +260,23 @@ HRESULT CRestorePropertyPage2::Summarize(BSTR* summary) {
   input.backupName = backupName.str();
   input.backupPath = backupPath.str();
 
-  nodes::TextArray oldNames;
-  nodes::TextArray newNames;
+  records::TextArray oldNames;
+  records::TextArray newNames;
   session_->GetAddedMappedNodes(oldNames.PutCount(), oldNames.PutItems(), newNames.PutCount(),
                                 newNames.PutItems());
-  const ULONG pairs = std::min(oldNames.count(), newNames.count());
+  const ULONG pairs = std::min(oldNames.size(), newNames.size());
   for (ULONG i = 0; i < pairs; ++i)
-    input.mappedNodes.emplace_back(nodes::Text(oldNames[i]), nodes::Text(newNames[i]));
+    input.mappedNodes.emplace_back(records::Text(oldNames[i]), records::Text(newNames[i]));
 
   if (pairs == 0) {
-    nodes::TextArray nodeNames;
-    nodes::ServiceArray services;
+    records::TextArray nodeNames;
+    records::ServiceNodeArray services;
     comlib::Bstr name, path;
     session_->GetRestoreNode(nodeNames.PutCount(), nodeNames.PutItems(), services.PutCount(),
                              services.PutItems(), name.put(), path.put());
-    input.nodeNames = nodes::Texts(nodeNames);
-    for (ULONG i = 0; i < services.count(); ++i)
-      input.serviceNames.push_back(nodes::Text(services[i].name));
+    input.nodeNames = records::Texts(nodeNames);
+    for (ULONG i = 0; i < services.size(); ++i)
+      input.serviceNames.push_back(records::Text(services[i].name));
   }
 
   *summary = comlib::Bstr(nodes::BuildSummary(input)).Detach();
@@ -426,11 +403,11 @@ void CRestorePropertyPage2::RunCommand(HWND list, UINT command, int row) {
       if (row >= 0) SetLabel(list, row, comlib::CurrentMachine().ComputerName());
       break;
     case ID_RENAME_ORIGINAL:
-      if (row >= 0) SetLabel(list, row, nodes::ListText(list, row, 1));
+      if (row >= 0) SetLabel(list, row, comlib::ListItemText(list, row, 1));
       break;
     case ID_RENAME_ALL_ORIGINAL: {
       const int count = RowCount(list);
-      for (int r = 0; r < count; ++r) SetLabel(list, r, nodes::ListText(list, r, 1));
+      for (int r = 0; r < count; ++r) SetLabel(list, r, comlib::ListItemText(list, r, 1));
       break;
     }
     default:

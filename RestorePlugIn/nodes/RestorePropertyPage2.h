@@ -41,9 +41,6 @@ class ServiceRestoreCallbacks : public IZelServiceRestoreCallbacks {
   virtual HRESULT OnServicePartCompleted(LONG value, BSTR text) noexcept = 0;
 };
 
-// A list view's column text, of any length.
-std::wstring ListText(HWND list, int row, int column);
-
 }  // namespace nodes
 
 class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>,

@@ -5,11 +5,12 @@
 #include "RestoreRun.h"
 #include "catalogue/ObjectIds.h"
 #include "catalogue/Xml.h"
-#include "SessionArrays.h"
 #include "comlib/Dialog.h"
 #include "comlib/Machine.h"
+#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
+#include "records/Records.h"
 #include "resource.h"
 
 namespace {
@@ -171,14 +172,14 @@ RestoreOutcome RestoreStart::Run() {
   state_.restore->SetCallbacks(in_.phaseCallbacks);
 
   // The node names are not used; the services and the backup path are.
-  nodes::TextArray nodeNames;
-  nodes::ServiceArray services;
+  records::TextArray nodeNames;
+  records::ServiceNodeArray services;
   comlib::Bstr backupName, backupPath;
   in_.session->GetRestoreNode(nodeNames.PutCount(), nodeNames.PutItems(), services.PutCount(),
                               services.PutItems(), backupName.put(), backupPath.put());
-  nodes::TextArray dependency;
+  records::TextArray dependency;
   in_.session->GetBackupDependency(dependency.PutCount(), dependency.PutItems());
-  const std::vector<std::wstring> parts = PartDirectories(dependency.get(), dependency.count());
+  const std::vector<std::wstring> parts = PartDirectories(dependency.get(), dependency.size());
 
   if (!LoadBackupFiles(parts)) {
     Stop(L"Failed to load backupfiles");
@@ -195,12 +196,12 @@ RestoreOutcome RestoreStart::Run() {
   WriteRestorePath(backupPath.get());
   state_.WaitForPhase();
 
-  if (services.count() == 0) {
+  if (services.size() == 0) {
     state_.restore->Finish();
     return RestoreOutcome::Finished;
   }
   RestoreRun run(state_, in_.sink, in_.serviceCallbacks, parts);
-  return run.Run(services.get(), services.count()) ? RestoreOutcome::Finished
+  return run.Run(services.get(), services.size()) ? RestoreOutcome::Finished
                                                    : RestoreOutcome::NoBinding;
 }
 

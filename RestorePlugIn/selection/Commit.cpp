@@ -1,23 +1,12 @@
 #include "selection/Commit.h"
 
-#include <new>
-
-#include "comlib/Unique.h"
+#include "records/ItemArrays.h"
 
 namespace selection {
 
-namespace {
-
-void FreeItems(BackupItem* items, ULONG count) noexcept {
-  if (!items) return;
-  for (ULONG i = 0; i < count; ++i) ClearBackupItem(items[i]);
-  ::CoTaskMemFree(items);
-}
-
-}  // namespace
-
 ServiceRecords::~ServiceRecords() {
-  for (ServiceNodeStructure& record : records_) FreeItems(record.backupItem, record.count);
+  for (ServiceNodeStructure& record : records_)
+    records::BackupItemArray::Attach(record.backupItem, record.count);  // freed right here
 }
 
 void ServiceRecords::AddChecked(const std::vector<ServiceEntry>& services) {
@@ -32,15 +21,11 @@ void ServiceRecords::AddChecked(const std::vector<ServiceEntry>& services) {
     record.arguments = service.arguments.View();
     records_.push_back(record);
 
-    const size_t count = service.items.size();
-    if (count == 0) continue;
-    auto items = comlib::UniqueCoTaskMem<BackupItem>::Allocate(count);
-    if (!items) throw std::bad_alloc();
+    if (service.items.empty()) continue;
+    records::BackupItemArray items = records::CopyItemRecords(service.items);
     ServiceNodeStructure& added = records_.back();
-    // Counted as filled from here on, so a failure below frees what exists.
-    added.backupItem = items.release();
-    added.count = static_cast<ULONG>(count);
-    for (size_t i = 0; i < count; ++i) service.items[i].CopyTo(&added.backupItem[i]);
+    added.count = items.size();
+    added.backupItem = items.Release();
   }
 }
 

@@ -5,8 +5,9 @@
 #include "ZelFramework.h"
 #include "comlib/ComPtr.h"
 #include "comlib/ControlHost.h"
+#include "comlib/ResourceText.h"
+#include "records/ItemArrays.h"
 #include "resource.h"
-#include "selection/ItemArrays.h"
 
 namespace selection {
 
@@ -63,13 +64,13 @@ DetailsHostRects DetailsHostRectsFor(int width, int height, bool hasEditor) noex
 
 CDetails::CDetails() : layout_(16, kDetailsLayout, kDetailsLayoutDivisor) {}
 
-void CDetails::SetDetailsData(std::vector<OwnedBackupItem> items,
+void CDetails::SetDetailsData(std::vector<records::OwnedBackupItem> items,
                               std::vector<LONG> selectionValues) {
   offered_ = std::move(items);
   selectionValues_ = std::move(selectionValues);
 }
 
-void CDetails::GetDetailsData(std::vector<OwnedBackupItem>* items,
+void CDetails::GetDetailsData(std::vector<records::OwnedBackupItem>* items,
                               std::vector<LONG>* values) const {
   if (items) *items = chosen_;
   if (values) *values = selectionValues_;
@@ -114,7 +115,7 @@ void CDetails::OnInitDialog() {
 
   selectorHost_ = comlib::CreateControlHost(hwnd(), kSelector, rects.selector, kItemSelectorProgId);
   if (auto selector = comlib::HostedControl<IItemSelector>(selectorHost_)) {
-    session::BackupItemOutArray items = CopyItemRecords(offered_);
+    records::BackupItemArray items = records::CopyItemRecords(offered_);
     selector->SetItems(static_cast<ULONG>(offered_.size()), offered_.empty() ? nullptr : &items[0]);
     selector->SetSelection(static_cast<ULONG>(selectionValues_.size()),
                            selectionValues_.empty() ? nullptr : selectionValues_.data());
@@ -135,23 +136,23 @@ void CDetails::OnInitDialog() {
 void CDetails::OnOk() {
   // Everything is read before anything is replaced: a failure leaves the
   // dialog's data as it was.
-  std::vector<OwnedBackupItem> chosen = chosen_;
+  std::vector<records::OwnedBackupItem> chosen = chosen_;
   std::vector<LONG> values = selectionValues_;
   if (auto selector = comlib::HostedControl<IItemSelector>(selectorHost_)) {
     ULONG count = 0;
     BackupItem* records = nullptr;
     selector->GetSelectedItems(&count, &records);
-    chosen = AdoptItemRecords(count, records);
+    chosen = records::AdoptItemRecords(count, records);
     ULONG valueCount = 0;
     LONG* valueBlock = nullptr;
     selector->GetSelection(&valueCount, &valueBlock);
-    values = AdoptValues(valueCount, valueBlock);
+    values = records::AdoptValues(valueCount, valueBlock);
   }
-  OwnedArguments arguments;
+  records::OwnedArguments arguments;
   if (auto editor = comlib::HostedControl<IArgumentEditor>(editorHost_)) {
     ServiceArguments given = {};
     editor->GetArguments(&given);
-    arguments = OwnedArguments::Copy(given);  // the block stays the editor's
+    arguments = records::OwnedArguments::Copy(given);  // the block stays the editor's
   }
   chosen_ = std::move(chosen);
   selectionValues_ = std::move(values);

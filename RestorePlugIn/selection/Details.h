@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "catalogue/OwnedRecords.h"
+#include "records/OwnedRecords.h"
 #include "comlib/Dialog.h"
 #include "selection/FormHandler.h"
 
@@ -33,12 +33,12 @@ class CDetails : public comlib::Dialog {
  public:
   CDetails();
 
-  void SetDetailsData(std::vector<OwnedBackupItem> items, std::vector<LONG> selectionValues);
+  void SetDetailsData(std::vector<records::OwnedBackupItem> items, std::vector<LONG> selectionValues);
   void SetArgumentEditor(const CLSID& editor) noexcept { editor_ = editor; }
-  void SetArguments(OwnedArguments arguments) noexcept { arguments_ = std::move(arguments); }
+  void SetArguments(records::OwnedArguments arguments) noexcept { arguments_ = std::move(arguments); }
   // Copies out the chosen items and the selection values.
-  void GetDetailsData(std::vector<OwnedBackupItem>* items, std::vector<LONG>* values) const;
-  OwnedArguments GetArguments() const { return arguments_; }
+  void GetDetailsData(std::vector<records::OwnedBackupItem>* items, std::vector<LONG>* values) const;
+  records::OwnedArguments GetArguments() const { return arguments_; }
 
   // Modal, with the window active now as parent: IDOK or IDCANCEL (-1 when
   // the dialog cannot be shown).
@@ -52,11 +52,11 @@ class CDetails : public comlib::Dialog {
   void OnOk();
   void RedrawHosts() noexcept;
 
-  std::vector<OwnedBackupItem> offered_;
-  std::vector<OwnedBackupItem> chosen_;
+  std::vector<records::OwnedBackupItem> offered_;
+  std::vector<records::OwnedBackupItem> chosen_;
   std::vector<LONG> selectionValues_;
   CLSID editor_ = GUID_NULL;
-  OwnedArguments arguments_;
+  records::OwnedArguments arguments_;
   ZelUISupport::CZelFormHandler layout_;
   HWND selectorHost_ = nullptr;
   HWND editorHost_ = nullptr;

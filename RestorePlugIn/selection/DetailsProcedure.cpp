@@ -5,8 +5,8 @@
 #include "ZelFramework.h"
 #include "comlib/ComPtr.h"
 #include "comlib/Result.h"
+#include "records/ItemArrays.h"
 #include "selection/Details.h"
-#include "selection/ItemArrays.h"
 
 namespace selection {
 
@@ -29,7 +29,7 @@ HRESULT RunServiceDetails(ServiceEntry& service) noexcept {
     ULONG count = 0;
     BackupItem* records = nullptr;
     helper->GetBackupItems(&count, &records);
-    std::vector<OwnedBackupItem> offered = AdoptItemRecords(count, records);
+    std::vector<records::OwnedBackupItem> offered = records::AdoptItemRecords(count, records);
     CLSID editor = GUID_NULL;
     helper->GetArgumentEditor(&editor);
 
@@ -39,10 +39,10 @@ HRESULT RunServiceDetails(ServiceEntry& service) noexcept {
     dialog.SetArguments(service.arguments);
     if (dialog.Run() != IDOK) return S_FALSE;
 
-    std::vector<OwnedBackupItem> items;
+    std::vector<records::OwnedBackupItem> items;
     std::vector<LONG> values;
     dialog.GetDetailsData(&items, &values);
-    OwnedArguments arguments = dialog.GetArguments();
+    records::OwnedArguments arguments = dialog.GetArguments();
     service.items = std::move(items);
     service.selectionValues = std::move(values);
     service.arguments = std::move(arguments);

@@ -1,6 +1,7 @@
 #include "selection/Info.h"
 
 #include "resource.h"
+#include "comlib/ResourceText.h"
 
 INT_PTR CInfo::Run() noexcept { return RunModal(::GetActiveWindow(), IDD_INFO); }
 

@@ -1,6 +1,7 @@
 #include "selection/RestorePropertyPage1.h"
 
 #include "selection/Settings.h"
+#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "resource.h"
 #include "selection/BackupTree.h"

@@ -5,7 +5,9 @@
 #include <cwchar>
 
 #include "selection/Settings.h"
+#include "comlib/ControlText.h"
 #include "comlib/Machine.h"
+#include "comlib/ResourceText.h"
 #include "resource.h"
 
 namespace {
@@ -13,22 +15,6 @@ namespace {
 // The column is far wider than the list: long paths scroll instead of being
 // cut off.
 constexpr int kColumnWidth = 1000;
-
-std::wstring ItemText(HWND list, int index) {
-  std::wstring text(MAX_PATH, L'\0');
-  for (;;) {
-    LVITEMW item = {};
-    item.iSubItem = 0;
-    item.pszText = &text[0];
-    item.cchTextMax = static_cast<int>(text.size());
-    const LRESULT copied = ::SendMessageW(list, LVM_GETITEMTEXTW, index, reinterpret_cast<LPARAM>(&item));
-    if (copied < static_cast<LRESULT>(text.size()) - 1) {
-      text.resize(static_cast<size_t>(copied));
-      return text;
-    }
-    text.resize(text.size() * 2);
-  }
-}
 
 // The folder as the user can read it, every character the settings file
 // cannot carry written as its code.
@@ -172,9 +158,5 @@ void CSelectPath::AppendFolder(const wchar_t* path) noexcept {
 }
 
 std::vector<std::wstring> CSelectPath::Folders() const {
-  std::vector<std::wstring> folders;
-  const int count = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-  folders.reserve(static_cast<size_t>(count));
-  for (int i = 0; i < count; ++i) folders.push_back(ItemText(list_, i));
-  return folders;
+  return comlib::ListTexts(list_);
 }

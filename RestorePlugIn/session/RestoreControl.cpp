@@ -2,12 +2,13 @@
 
 #include <olectl.h>
 
+#include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
 #include "comlib/Module.h"
 #include "comlib/ResourceText.h"
 #include "comlib/Result.h"
+#include "records/Records.h"
 #include "resource.h"
-#include "session/Records.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ HRESULT LoadTextOut(UINT id, BSTR* out) noexcept {
   RETURN_HR_IF_NULL(E_POINTER, out);
   *out = nullptr;
   return comlib::Guard([&] {
-    *out = comlib::LoadText(id).Detach();
+    *out = comlib::Bstr(comlib::ResourceString(id)).Detach();
     return S_OK;
   });
 }
@@ -69,7 +70,7 @@ STDMETHODIMP CRestoreControl::GetIcon(IPicture** picture) noexcept {
   HICON icon = static_cast<HICON>(::LoadImageW(comlib::Module::Instance(),
                                                MAKEINTRESOURCEW(IDI_RESTORECONTROL), IMAGE_ICON,
                                                0, 0, LR_SHARED));
-  if (!icon) return comlib::LastErrorStatus();
+  RETURN_LAST_ERROR_IF(!icon);
   PICTDESC desc = {};
   desc.cbSizeofstruct = sizeof desc;
   desc.picType = PICTYPE_ICON;
@@ -105,6 +106,6 @@ STDMETHODIMP CRestoreControl::CheckPermission(const ObjectId* operationId, LONG,
   *permitted = 0;
   RETURN_HR_IF_NULL(E_POINTER, operationId);
   // The security component runs whatever the operation; only then is the id looked at.
-  if (SecurityAllows() && session::SameId(*operationId, kRestoreOperation)) *permitted = 1;
+  if (SecurityAllows() && records::SameId(*operationId, kRestoreOperation)) *permitted = 1;
   return S_OK;
 }

@@ -52,7 +52,7 @@ STDMETHODIMP CRestoreModule::SetRestoreNode(ULONG nodeCount, BSTR* pNodeNames, O
       if (pIsPrimaryNodes[i] != 1) continue;
       const ObjectId& id = pNodeIds[i];
       const bool known = std::any_of(primary.begin(), primary.end(),
-                                     [&](const ObjectId& p) { return session::SameId(p, id); });
+                                     [&](const ObjectId& p) { return records::SameId(p, id); });
       if (!known) primary.push_back(id);
     }
     std::vector<Service> services;
@@ -68,7 +68,7 @@ STDMETHODIMP CRestoreModule::SetRestoreNode(ULONG nodeCount, BSTR* pNodeNames, O
       service.checked = true;
       service.items.reserve(node.count);
       for (ULONG i = 0; i < node.count; ++i)
-        service.items.push_back(OwnedBackupItem::Copy(node.backupItem[i]));
+        service.items.push_back(records::OwnedBackupItem::Copy(node.backupItem[i]));
       service.arguments = node.arguments;
       services.push_back(std::move(service));
     }
@@ -152,11 +152,11 @@ STDMETHODIMP CRestoreModule::GetRestoreNode(ULONG* count1, BSTR** ppNodeNames, U
                                              backupName, backupPath));
   return Guard([&] {
     comlib::BstrOutArray names = TextsOut(nodeNames_);
-    session::ServiceNodeOutArray services(services_.size());
+    records::ServiceNodeArray services(services_.size());
     for (size_t s = 0; s < services_.size(); ++s) {
       const Service& from = services_[s];
       ServiceNodeStructure& to = services[s];
-      session::BackupItemOutArray items(from.items.size());
+      records::BackupItemArray items(from.items.size());
       for (size_t i = 0; i < from.items.size(); ++i) from.items[i].CopyTo(&items[i]);
       to.name = from.name.CopyOut();
       to.serviceId = from.serviceId;
@@ -295,7 +295,7 @@ STDMETHODIMP CRestoreModule::IsPrimaryNode(ObjectId* pNodeId, LONG* bIsPrimaryNo
   RETURN_HR_IF(E_POINTER, !comlib::ResetOuts(bIsPrimaryNode) || !pNodeId);
   const bool primary =
       std::any_of(primaryNodeIds_.begin(), primaryNodeIds_.end(),
-                  [&](const ObjectId& id) { return session::SameId(id, *pNodeId); });
+                  [&](const ObjectId& id) { return records::SameId(id, *pNodeId); });
   *bIsPrimaryNode = primary ? 1 : 0;
   return S_OK;
 }

@@ -10,7 +10,8 @@
 #include "comlib/Bstr.h"
 #include "comlib/ComObject.h"
 #include "comlib/Dispatch.h"
-#include "session/Records.h"
+#include "records/OwnedRecords.h"
+#include "records/Records.h"
 
 class CRestoreModule final : public comlib::ComObject<CRestoreModule>,
                              public comlib::DispatchImpl<IRestoreModule>,
@@ -75,7 +76,7 @@ class CRestoreModule final : public comlib::ComObject<CRestoreModule>,
     ObjectId helperId = {};
     comlib::Bstr backupPath;
     bool checked = true;
-    std::vector<OwnedBackupItem> items;
+    std::vector<records::OwnedBackupItem> items;
     ServiceArguments arguments = {};  // the block is not ours
   };
   // What the restore information readers share.

@@ -47,12 +47,6 @@ class ComPtr {
     if (!p_) return E_POINTER;
     return p_->QueryInterface(__uuidof(U), out->PutVoid());
   }
-  HRESULT QueryTo(REFIID iid, void** out) const noexcept {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    if (!p_) return E_NOINTERFACE;
-    return p_->QueryInterface(iid, out);
-  }
   // Hands out a new reference.
   HRESULT CopyTo(T** out) const noexcept {
     if (!out) return E_POINTER;

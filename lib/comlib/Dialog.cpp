@@ -69,21 +69,4 @@ void KeepControlParent(WPARAM which, LPARAM styles) noexcept {
     reinterpret_cast<STYLESTRUCT*>(styles)->styleNew |= WS_EX_CONTROLPARENT;
 }
 
-std::wstring ResourceString(UINT id) {
-  const wchar_t* text = nullptr;
-  // With a zero buffer size the call points into the resource itself.
-  const int length = ::LoadStringW(Module::Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || !text) return std::wstring();
-  return std::wstring(text, static_cast<size_t>(length));
-}
-
-std::wstring WindowText(HWND window) {
-  const int length = ::GetWindowTextLengthW(window);
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-  const int copied = ::GetWindowTextW(window, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
-}
-
 }  // namespace comlib

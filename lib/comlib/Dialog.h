@@ -44,9 +44,4 @@ class Dialog {
 // controls. The message stays unhandled.
 void KeepControlParent(WPARAM which, LPARAM styles) noexcept;
 
-// A text of the module's string table; empty when there is none.
-std::wstring ResourceString(UINT id);
-// The text of a window of any length.
-std::wstring WindowText(HWND window);
-
 }  // namespace comlib

@@ -3,6 +3,7 @@
 #include <new>
 
 #include "Module.h"
+#include "ResourceText.h"
 #include "Unique.h"
 
 namespace comlib {

@@ -49,7 +49,6 @@ class PropertyPageCore : public IPropertyPage, public Dialog {
   virtual HRESULT OnApply() noexcept;
   // The first object of the host's list (the session), or null.
   IUnknown* FirstObject() const noexcept { return objects_.empty() ? nullptr : objects_[0].Get(); }
-  IPropertyPageSite* Site() const noexcept { return site_.Get(); }
   void SetDirty(bool dirty) noexcept;
   bool dirty() const noexcept { return dirty_; }
 

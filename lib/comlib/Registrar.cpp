@@ -33,7 +33,8 @@ const IID kRegistrarInterface = {0x44EC053B, 0x400F, 0x11D0, {0x9D, 0xCD, 0x00, 
 HRESULT ModulePath(HINSTANCE module, std::wstring* path) noexcept {
   wchar_t buffer[MAX_PATH];
   const DWORD n = ::GetModuleFileNameW(module, buffer, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return n == 0 ? LastErrorStatus() : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+  RETURN_LAST_ERROR_IF(n == 0);
+  RETURN_HR_IF(HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE), n >= MAX_PATH);
   return Guard([&] {
     path->assign(buffer, n);
     return S_OK;

@@ -4,12 +4,12 @@
 
 namespace comlib {
 
-Bstr LoadText(UINT id) {
-  // With a zero length LoadString hands out the resource's own read-only text.
+std::wstring ResourceString(UINT id) {
   const wchar_t* text = nullptr;
+  // With a zero buffer size the call points into the resource itself.
   const int length = ::LoadStringW(Module::Instance(), id, reinterpret_cast<LPWSTR>(&text), 0);
-  if (length <= 0 || !text) return Bstr(L"");
-  return Bstr(text, static_cast<size_t>(length));
+  if (length <= 0 || !text) return std::wstring();
+  return std::wstring(text, static_cast<size_t>(length));
 }
 
 }  // namespace comlib

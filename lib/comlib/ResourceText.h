@@ -1,12 +1,13 @@
 #pragma once
+// The module's string table.
 #include <windows.h>
 
-#include "Bstr.h"
+#include <string>
 
 namespace comlib {
 
-// A string of the module's string table; throws std::bad_alloc. A missing
-// string is an empty text.
-Bstr LoadText(UINT id);
+// A text of the module's string table; empty when there is none. Throws
+// std::bad_alloc.
+std::wstring ResourceString(UINT id);
 
 }  // namespace comlib

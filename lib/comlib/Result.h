@@ -10,6 +10,9 @@
 #define RETURN_HR_IF_NULL(hr, ptr) RETURN_HR_IF(hr, (ptr) == nullptr)
 #define RETURN_IF_WIN32_ERROR(expr)                                   \
   do { const LONG e_ = (expr); if (e_ != ERROR_SUCCESS) return HRESULT_FROM_WIN32(e_); } while (0)
+// For calls that report through GetLastError: read it right after the call.
+#define RETURN_LAST_ERROR_IF(cond)                                    \
+  do { if (cond) return ::comlib::LastErrorStatus(); } while (0)
 
 namespace comlib {
 

@@ -1,5 +1,6 @@
 #pragma once
-// One RAII owner for every kind of handle: UniqueAny<T, Close, Invalid>.
+// One RAII owner for every kind of handle: UniqueAny<T, Close, Invalid>,
+// where Invalid names the value that means "no handle" for that kind.
 #include <windows.h>
 #include <oleauto.h>
 #include <objbase.h>
@@ -7,7 +8,18 @@
 
 namespace comlib {
 
-template <class T, void (*Close)(T), T Invalid = T{}>
+// Most handles are empty when null.
+template <class T>
+struct NullInvalid {
+  static T Value() noexcept { return T{}; }
+};
+// CreateFileW and FindFirstFileW answer INVALID_HANDLE_VALUE, not null; a
+// pointer constant cannot be a template argument, hence a type.
+struct InvalidHandleValue {
+  static HANDLE Value() noexcept { return INVALID_HANDLE_VALUE; }
+};
+
+template <class T, void (*Close)(T), class Invalid = NullInvalid<T>>
 class UniqueAny {
  public:
   UniqueAny() noexcept = default;
@@ -22,12 +34,12 @@ class UniqueAny {
   }
 
   T get() const noexcept { return v_; }
-  explicit operator bool() const noexcept { return v_ != Invalid; }
-  void reset(T v = Invalid) noexcept {
+  explicit operator bool() const noexcept { return v_ != Invalid::Value(); }
+  void reset(T v = Invalid::Value()) noexcept {
     T old = std::exchange(v_, v);
-    if (old != Invalid) Close(old);
+    if (old != Invalid::Value()) Close(old);
   }
-  T release() noexcept { return std::exchange(v_, Invalid); }
+  T release() noexcept { return std::exchange(v_, Invalid::Value()); }
   // Releases the current value before handing out its address.
   T* put() noexcept {
     reset();
@@ -35,12 +47,11 @@ class UniqueAny {
   }
 
  private:
-  T v_ = Invalid;
+  T v_ = Invalid::Value();
 };
 
 namespace detail {
 inline void CloseBstr(BSTR s) { ::SysFreeString(s); }
-inline void CloseCoTaskMem(void* p) { ::CoTaskMemFree(p); }
 inline void CloseHandle(HANDLE h) { ::CloseHandle(h); }
 inline void CloseHkey(HKEY k) { ::RegCloseKey(k); }
 inline void CloseHwnd(HWND w) { ::DestroyWindow(w); }
@@ -57,22 +68,9 @@ using UniqueHwnd = UniqueAny<HWND, detail::CloseHwnd>;
 using UniqueHmenu = UniqueAny<HMENU, detail::CloseHmenu>;
 using UniqueHicon = UniqueAny<HICON, detail::CloseHicon>;
 using UniqueHmodule = UniqueAny<HMODULE, detail::CloseHmodule>;
-
-// FindFirstFileW answers INVALID_HANDLE_VALUE, not null.
-inline void CloseFindHandle(HANDLE h) { if (h != INVALID_HANDLE_VALUE) ::FindClose(h); }
-class UniqueFind {
- public:
-  UniqueFind() noexcept = default;
-  explicit UniqueFind(HANDLE h) noexcept : h_(h) {}
-  ~UniqueFind() { CloseFindHandle(h_); }
-  UniqueFind(const UniqueFind&) = delete;
-  UniqueFind& operator=(const UniqueFind&) = delete;
-  HANDLE get() const noexcept { return h_; }
-  explicit operator bool() const noexcept { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_ = INVALID_HANDLE_VALUE;
-};
+// Results of CreateFileW and FindFirstFileW(Ex)W go straight in.
+using UniqueFile = UniqueAny<HANDLE, detail::CloseHandle, InvalidHandleValue>;
+using UniqueFind = UniqueAny<HANDLE, detail::CloseFind, InvalidHandleValue>;
 
 // A block from the task allocator, typed.
 template <class T>

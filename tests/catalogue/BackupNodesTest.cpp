@@ -202,10 +202,10 @@ TEST(BackupNodes, CopiesAreDeep) {
   record.details = ::SysAllocString(L"details");
   record.identifier[31] = 7;
   record.value = 5;
-  service.items.push_back(OwnedBackupItem::Copy(record));
-  ClearBackupItem(record);
+  service.items.push_back(records::OwnedBackupItem::Copy(record));
+  records::ClearBackupItem(record);
   unsigned char bytes[3] = {1, 2, 3};
-  service.arguments = OwnedArguments::Copy(ServiceArguments{3, bytes});
+  service.arguments = records::OwnedArguments::Copy(ServiceArguments{3, bytes});
   node.services.push_back(service);
   node.primaryNodeIds.insert(Id(5));
 
@@ -225,7 +225,7 @@ TEST(BackupNodes, CopiesAreDeep) {
   s.items[0].CopyTo(&out);
   EXPECT_NE(s.items[0].description.get(), out.description);
   EXPECT_EQ(std::wstring(L"desc"), out.description);
-  ClearBackupItem(out);
+  records::ClearBackupItem(out);
 
   node.Clear();
   EXPECT_TRUE(node.services.empty() && node.primaryNodeIds.empty() && node.name.IsNull());

@@ -2,9 +2,9 @@
 
 #include <map>
 
+#include "CatalogueCheck.h"
 #include "Fixtures.h"
 #include "TestSupport.h"
-#include "catalogue/CatalogueCheck.h"
 #include "catalogue/PathText.h"
 
 namespace {

@@ -11,7 +11,9 @@
 #include "ZelFramework.h"
 #include "catalogue/BackupNode.h"
 #include "catalogue/ObjectIds.h"
+#include "comlib/ControlText.h"
 #include "comlib/Dialog.h"
+#include "comlib/ResourceText.h"
 #include "resource.h"
 #include "selection/Details.h"
 #include "selection/DetailsProcedure.h"
@@ -125,7 +127,7 @@ TEST_F(DetailsTest, OkTakesTheChosenItemsSelectionAndEditedArguments) {
   dialog.SetArguments(MakeArguments("mode=full"));
   DetailsDriver driver([](HWND d) {
     HWND list = SelectorList(d);
-    EXPECT_EQ((std::vector<std::wstring>{L"a.dat", L"b.dat", L"c.dat"}), ListTexts(list));
+    EXPECT_EQ((std::vector<std::wstring>{L"a.dat", L"b.dat", L"c.dat"}), comlib::ListTexts(list));
     EXPECT_EQ((std::vector<bool>{false, true, false}), ListChecks(list));
     EXPECT_EQ("mode=full", EditorText(d));
     SetCheck(list, 2, true);
@@ -133,13 +135,13 @@ TEST_F(DetailsTest, OkTakesTheChosenItemsSelectionAndEditedArguments) {
     Press(d, IDOK);
   });
   ASSERT_EQ(IDOK, dialog.Run());
-  std::vector<OwnedBackupItem> items;
+  std::vector<records::OwnedBackupItem> items;
   std::vector<LONG> values;
   dialog.GetDetailsData(&items, &values);
   EXPECT_EQ((std::vector<std::wstring>{L"b.dat", L"c.dat"}), Names(items));
   ASSERT_EQ(2u, items.size());
   // Every field of the chosen records survives the trip through the control.
-  const OwnedBackupItem expected = MakeItem(L"c.dat", 13);
+  const records::OwnedBackupItem expected = MakeItem(L"c.dat", 13);
   EXPECT_EQ(expected.description, items[1].description);
   EXPECT_EQ(expected.details, items[1].details);
   EXPECT_EQ(0, memcmp(expected.identifier, items[1].identifier, 32));
@@ -157,7 +159,7 @@ TEST_F(DetailsTest, OkWithNothingChosenGivesNoItems) {
     Press(d, IDOK);
   });
   ASSERT_EQ(IDOK, dialog.Run());
-  std::vector<OwnedBackupItem> items = {MakeItem(L"stale", 1)};
+  std::vector<records::OwnedBackupItem> items = {MakeItem(L"stale", 1)};
   std::vector<LONG> values = {1};
   dialog.GetDetailsData(&items, &values);
   EXPECT_TRUE(items.empty());
@@ -215,7 +217,7 @@ TEST_F(DetailsProcedureTest, OkWritesTheChoiceBackAndTheNextRunStartsFromIt) {
   DetailsDriver first([](HWND d) {
     HWND list = SelectorList(d);
     EXPECT_EQ((std::vector<std::wstring>{L"alarms.dat", L"archive\\2024.dat", L"project.dat"}),
-              ListTexts(list));
+              comlib::ListTexts(list));
     EXPECT_EQ((std::vector<bool>{false, false, false}), ListChecks(list));
     SetCheck(list, 0, true);
     SetCheck(list, 2, true);
@@ -266,7 +268,7 @@ TEST_F(DetailsProcedureTest, AHelperWithoutEditorLeavesEmptyArgumentsOnOk) {
   service.items = {MakeItem(L"old.dat", 7)};
   DetailsDriver driver([](HWND d) {
     EXPECT_EQ(nullptr, ::GetDlgItem(d, kEditor));
-    EXPECT_TRUE(ListTexts(SelectorList(d)).empty());
+    EXPECT_TRUE(comlib::ListTexts(SelectorList(d)).empty());
     Press(d, IDOK);
   });
   EXPECT_EQ(S_OK, selection::RunServiceDetails(service));

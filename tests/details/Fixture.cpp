@@ -64,17 +64,6 @@ RECT ClientRectOf(HWND dialog, int id) {
 
 HWND ControlWindow(HWND host) { return host ? ::GetWindow(host, GW_CHILD) : nullptr; }
 
-std::vector<std::wstring> ListTexts(HWND list) {
-  std::vector<std::wstring> texts;
-  const int count = ListView_GetItemCount(list);
-  for (int i = 0; i < count; ++i) {
-    wchar_t text[260] = {};
-    ListView_GetItemText(list, i, 0, text, 260);
-    texts.push_back(text);
-  }
-  return texts;
-}
-
 std::vector<bool> ListChecks(HWND list) {
   std::vector<bool> checks;
   const int count = ListView_GetItemCount(list);
@@ -89,8 +78,8 @@ void Press(HWND dialog, int id) {
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
 }
 
-OwnedBackupItem MakeItem(const wchar_t* name, LONG value) {
-  OwnedBackupItem item;
+records::OwnedBackupItem MakeItem(const wchar_t* name, LONG value) {
+  records::OwnedBackupItem item;
   item.name = comlib::Bstr(name);
   item.description = comlib::Bstr(std::wstring(name) + L" description");
   item.details = comlib::Bstr(std::wstring(L"C:\\backup\\") + name);
@@ -99,19 +88,19 @@ OwnedBackupItem MakeItem(const wchar_t* name, LONG value) {
   return item;
 }
 
-std::vector<std::wstring> Names(const std::vector<OwnedBackupItem>& items) {
+std::vector<std::wstring> Names(const std::vector<records::OwnedBackupItem>& items) {
   std::vector<std::wstring> names;
-  for (const OwnedBackupItem& item : items) names.push_back(item.name.str());
+  for (const records::OwnedBackupItem& item : items) names.push_back(item.name.str());
   return names;
 }
 
-OwnedArguments MakeArguments(const std::string& bytes) {
+records::OwnedArguments MakeArguments(const std::string& bytes) {
   ServiceArguments record = {static_cast<ULONG>(bytes.size()),
                              reinterpret_cast<unsigned char*>(const_cast<char*>(bytes.data()))};
-  return OwnedArguments::Copy(record);
+  return records::OwnedArguments::Copy(record);
 }
 
-std::string Bytes(const OwnedArguments& arguments) {
+std::string Bytes(const records::OwnedArguments& arguments) {
   return arguments.IsEmpty() ? std::string()
                              : std::string(reinterpret_cast<const char*>(arguments.Data()),
                                            arguments.ByteCount());

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "Components.h"
-#include "catalogue/OwnedRecords.h"
+#include "records/OwnedRecords.h"
 
 namespace details_test {
 
@@ -59,17 +59,16 @@ class DetailsDriver {
 RECT ClientRectOf(HWND dialog, int id);
 // The window the hosted control made inside its host.
 HWND ControlWindow(HWND host);
-// The selector's rows and check marks, read from its list view.
-std::vector<std::wstring> ListTexts(HWND list);
+// The selector's check marks, read from its list view.
 std::vector<bool> ListChecks(HWND list);
 void SetCheck(HWND list, int index, bool checked);
 // Presses a button of the dialog as a click would.
 void Press(HWND dialog, int id);
 
-OwnedBackupItem MakeItem(const wchar_t* name, LONG value);
-std::vector<std::wstring> Names(const std::vector<OwnedBackupItem>& items);
-OwnedArguments MakeArguments(const std::string& bytes);
-std::string Bytes(const OwnedArguments& arguments);
+records::OwnedBackupItem MakeItem(const wchar_t* name, LONG value);
+std::vector<std::wstring> Names(const std::vector<records::OwnedBackupItem>& items);
+records::OwnedArguments MakeArguments(const std::string& bytes);
+std::string Bytes(const records::OwnedArguments& arguments);
 
 }  // namespace details_test
 

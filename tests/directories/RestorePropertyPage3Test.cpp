@@ -14,6 +14,7 @@
 #include "ZelFramework.h"
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
+#include "comlib/ControlText.h"
 #include "directories/RestorePropertyPage3.h"
 #include "resource.h"
 

@@ -1,4 +1,5 @@
 #include "PageFixture.h"
+#include "comlib/ControlText.h"
 
 namespace nodes_test {
 namespace {
@@ -81,7 +82,7 @@ Rows PageFixture::ListRows(HWND list) {
   Rows rows;
   const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int r = 0; r < count; ++r)
-    rows.emplace_back(nodes::ListText(list, r, 0), nodes::ListText(list, r, 1));
+    rows.emplace_back(comlib::ListItemText(list, r, 0), comlib::ListItemText(list, r, 1));
   return rows;
 }
 
@@ -95,7 +96,7 @@ void PageFixture::Select(HWND list, int row) {
 void PageFixture::Rename(HWND list, const std::wstring& original, const std::wstring& name) {
   const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
   for (int r = 0; r < count; ++r) {
-    if (nodes::ListText(list, r, 1) != original) continue;
+    if (comlib::ListItemText(list, r, 1) != original) continue;
     LVITEMW item = {};
     item.iSubItem = 0;
     item.pszText = const_cast<wchar_t*>(name.c_str());

@@ -4,6 +4,7 @@
 
 #include "PageFixture.h"
 #include "comlib/Bstr.h"
+#include "comlib/ControlText.h"
 
 namespace nodes_test {
 namespace {
@@ -166,7 +167,7 @@ TEST_F(LabelEditing, EmptyOrCancelledEditKeepsTheName) {
     HWND edit = Press(primary, VK_F2);
     ASSERT_NE(nullptr, edit);
     Type(edit, typed.first, typed.second);
-    EXPECT_EQ(L"NODE2", nodes::ListText(primary, 0, 0));
+    EXPECT_EQ(L"NODE2", comlib::ListItemText(primary, 0, 0));
   }
 }
 
@@ -282,7 +283,7 @@ TEST_F(NodePage, NamesLongerThanTheFirstBufferAreReadWhole) {
   Select(primary, 1);
   machine.menuChoice = [](HMENU) { return static_cast<UINT>(ID_RENAME_ORIGINAL); };
   RightClick(primary);
-  EXPECT_EQ(longName, nodes::ListText(primary, 1, 0));
+  EXPECT_EQ(longName, comlib::ListItemText(primary, 1, 0));
 
   // Around the edges of the doubling buffer.
   for (size_t length : {0u, 254u, 255u, 256u, 257u, 511u, 512u, 513u, 1500u}) {
@@ -292,7 +293,7 @@ TEST_F(NodePage, NamesLongerThanTheFirstBufferAreReadWhole) {
     item.iSubItem = 1;
     item.pszText = const_cast<wchar_t*>(text.c_str());
     ::SendMessageW(primary, LVM_SETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(text, nodes::ListText(primary, 0, 1));
+    EXPECT_EQ(text, comlib::ListItemText(primary, 0, 1));
   }
 }
 

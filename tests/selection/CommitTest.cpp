@@ -57,8 +57,8 @@ class AllocationSpy : public IMallocSpy {
   STDMETHODIMP_(void) PostHeapMinimize() noexcept override {}
 };
 
-OwnedBackupItem MakeItem(const wchar_t* name, unsigned char mark, LONG value) {
-  OwnedBackupItem item;
+records::OwnedBackupItem MakeItem(const wchar_t* name, unsigned char mark, LONG value) {
+  records::OwnedBackupItem item;
   item.name = name;
   item.description = L"about ";
   item.details = nullptr;
@@ -68,7 +68,7 @@ OwnedBackupItem MakeItem(const wchar_t* name, unsigned char mark, LONG value) {
   return item;
 }
 
-ServiceEntry MakeService(const wchar_t* name, bool checked, std::vector<OwnedBackupItem> items) {
+ServiceEntry MakeService(const wchar_t* name, bool checked, std::vector<records::OwnedBackupItem> items) {
   ServiceEntry service;
   service.name = name;
   service.backupPath = L"C:\\Data";
@@ -85,7 +85,7 @@ TEST(ServiceRecords, OnlyCheckedServicesWithCopiesOfTheirItems) {
   services.push_back(MakeService(L"On", true, {MakeItem(L"a", 2, 20), MakeItem(L"b", 3, 30)}));
   services.push_back(MakeService(L"Bare", true, {}));
   static unsigned char argumentBytes[3] = {1, 2, 3};
-  services[2].arguments = OwnedArguments::Copy(ServiceArguments{3, argumentBytes});
+  services[2].arguments = records::OwnedArguments::Copy(ServiceArguments{3, argumentBytes});
 
   selection::ServiceRecords records;
   records.AddChecked(services);

@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "catalogue/Persistency.h"
 #include "comlib/Bstr.h"
+#include "comlib/ControlText.h"
 #include "selection/Settings.h"
 
 namespace selection_test {
@@ -72,7 +73,7 @@ TEST_F(DetailsCommandTest, TheCheckedServiceGoesWithTheItemsChosenInDetails) {
 
   DialogDriver driver([](HWND dialog) {
     HWND list = ::GetWindow(::GetDlgItem(dialog, 666), GW_CHILD);
-    EXPECT_EQ((std::vector<std::wstring>{L"alarms.dat", L"project.dat"}), ListTexts(list));
+    EXPECT_EQ((std::vector<std::wstring>{L"alarms.dat", L"project.dat"}), comlib::ListTexts(list));
     ListView_SetCheckState(list, 1, TRUE);
     ::SetWindowTextW(::GetWindow(::GetDlgItem(dialog, 777), GW_CHILD), L"fast");
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);

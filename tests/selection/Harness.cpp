@@ -8,6 +8,7 @@
 #include "catalogue/Persistency.h"
 #include "selection/Settings.h"
 #include "selection/RestorePropertyPage1.h"
+#include "comlib/ControlText.h"
 
 namespace selection_test {
 
@@ -38,7 +39,7 @@ HTREEITEM Next(HWND tree, HTREEITEM item, UINT how) {
 void AppendLevel(HWND tree, HTREEITEM first, std::wstring* out) {
   for (HTREEITEM item = first; item; item = Next(tree, item, TVGN_NEXT)) {
     if (item != first) *out += L",";
-    *out += ItemText(tree, item);
+    *out += comlib::TreeItemText(tree, item);
     if (HTREEITEM child = Next(tree, item, TVGN_CHILD)) {
       *out += L"[";
       AppendLevel(tree, child, out);
@@ -49,7 +50,7 @@ void AppendLevel(HWND tree, HTREEITEM first, std::wstring* out) {
 
 HTREEITEM FindFrom(HWND tree, HTREEITEM first, const std::wstring& text) {
   for (HTREEITEM item = first; item; item = Next(tree, item, TVGN_NEXT)) {
-    if (ItemText(tree, item) == text) return item;
+    if (comlib::TreeItemText(tree, item) == text) return item;
     if (HTREEITEM found = FindFrom(tree, Next(tree, item, TVGN_CHILD), text)) return found;
   }
   return nullptr;
@@ -123,17 +124,6 @@ std::string BackupXml(const BackupSpec& b) {
   return head + ">" + services + "<SYSTEM" + system + ">" + nodes + "</SYSTEM></BACKUP>";
 }
 
-std::wstring ItemText(HWND tree, HTREEITEM item) {
-  wchar_t buffer[512] = {};
-  TVITEMW data = {};
-  data.mask = TVIF_TEXT | TVIF_HANDLE;
-  data.hItem = item;
-  data.pszText = buffer;
-  data.cchTextMax = 512;
-  ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
-  return buffer;
-}
-
 std::wstring TreeText(HWND tree) {
   std::wstring out;
   AppendLevel(tree, Next(tree, nullptr, TVGN_ROOT), &out);
@@ -142,20 +132,6 @@ std::wstring TreeText(HWND tree) {
 
 HTREEITEM FindItem(HWND tree, const std::wstring& text) {
   return FindFrom(tree, Next(tree, nullptr, TVGN_ROOT), text);
-}
-
-std::vector<std::wstring> ListTexts(HWND list) {
-  std::vector<std::wstring> texts;
-  const int count = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    wchar_t buffer[1024] = {};
-    LVITEMW item = {};
-    item.pszText = buffer;
-    item.cchTextMax = 1024;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
-    texts.push_back(buffer);
-  }
-  return texts;
 }
 
 DialogDriver::DialogDriver(std::function<void(HWND)> drive) : drive_(std::move(drive)) {

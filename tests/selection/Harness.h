@@ -73,10 +73,6 @@ class SettingsFolder {
 std::wstring TreeText(HWND tree);
 // The item with this text, searched depth first; null when none.
 HTREEITEM FindItem(HWND tree, const std::wstring& text);
-std::wstring ItemText(HWND tree, HTREEITEM item);
-
-// The list view's item texts in order.
-std::vector<std::wstring> ListTexts(HWND list);
 
 // Runs `drive` on the next dialog box that becomes active on this thread,
 // from inside its modal loop. Call before the code that opens the dialog.

@@ -11,6 +11,7 @@
 #include "ZelFramework.h"
 #include "catalogue/ObjectIds.h"
 #include "comlib/Bstr.h"
+#include "comlib/ControlText.h"
 #include "comlib/Dialog.h"
 
 namespace selection_test {

@@ -6,6 +6,7 @@
 
 #include "Harness.h"
 #include "TestSupport.h"
+#include "comlib/ControlText.h"
 #include "comlib/Dialog.h"
 #include "selection/SelectPath.h"
 
@@ -61,7 +62,7 @@ TEST_F(SelectPathTest, OpensWithTheConfiguredFoldersAndOnlyCancelPossible) {
   bool okEnabled = true, removeEnabled = true;
   std::wstring caption, ok, cancel;
   const INT_PTR result = Run([&](HWND dialog) {
-    shown = ListTexts(::GetDlgItem(dialog, 256));
+    shown = comlib::ListTexts(::GetDlgItem(dialog, 256));
     okEnabled = Enabled(dialog, IDOK);
     removeEnabled = Enabled(dialog, 258);
     caption = comlib::WindowText(dialog);
@@ -107,7 +108,7 @@ TEST_F(SelectPathTest, RemoveDeletesEverySelectedFolder) {
     okAfter = Enabled(dialog, IDOK);
     removeAfter = Enabled(dialog, 258);
     Press(dialog, 258);  // nothing selected any more: nothing happens
-    left = ListTexts(::GetDlgItem(dialog, 256));
+    left = comlib::ListTexts(::GetDlgItem(dialog, 256));
     Press(dialog, IDOK);
   });
   EXPECT_EQ(IDOK, result);
@@ -184,7 +185,7 @@ TEST_F(SelectPathTest, ManyFoldersScrollIntoView) {
     // The last folder can be reached and removed.
     SelectRows(dialog, {39});
     Press(dialog, 258);
-    left = ListTexts(list);
+    left = comlib::ListTexts(list);
     Press(dialog, IDOK);
   });
   EXPECT_GT(top, 0);
@@ -215,7 +216,7 @@ TEST_F(SelectPathTest, FolderTheFileCannotCarryIsRefusedWhenAdded) {
     bool okAfterBad = true;
     const INT_PTR result = Run([&](HWND dialog) {
       Press(dialog, 257);
-      afterBad = ListTexts(::GetDlgItem(dialog, 256));
+      afterBad = comlib::ListTexts(::GetDlgItem(dialog, 256));
       okAfterBad = Enabled(dialog, IDOK);
       Press(dialog, 257);
       Press(dialog, IDOK);
@@ -245,7 +246,7 @@ TEST_F(SelectPathTest, FailedSaveIsReportedAndKeepsTheDialogOpen) {
     Press(dialog, 257);
     Press(dialog, IDOK);
     openAfterOk = ::IsWindow(dialog) && ::IsWindowVisible(dialog);
-    listAfterOk = ListTexts(::GetDlgItem(dialog, 256));
+    listAfterOk = comlib::ListTexts(::GetDlgItem(dialog, 256));
     ::SetFileAttributesW(settings.File().c_str(), 0);
     Press(dialog, IDOK);  // tried again, now it can be written
   });
@@ -291,7 +292,7 @@ TEST_F(SelectPathTest, UnreadableSettingsAreKeptBeforeOkReplacesThem) {
   machine.folders = {L"D:\\New"};
   std::vector<std::wstring> shown{L"not read"};
   const INT_PTR result = Run([&](HWND dialog) {
-    shown = ListTexts(::GetDlgItem(dialog, 256));
+    shown = comlib::ListTexts(::GetDlgItem(dialog, 256));
     Press(dialog, 257);
     Press(dialog, IDOK);
   });

@@ -12,7 +12,7 @@
 #include "RestorePlugIn.h"
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
-#include "session/Records.h"
+#include "records/Records.h"
 
 namespace {
 
@@ -128,7 +128,7 @@ TEST_F(OutOfMemoryTest, GetRestoreNodeHandsOutAllOrNothing) {
       EXPECT_GT(spy_.allocations(), 10);  // 2 arrays and 2 texts, service, item array and texts, 2 texts
       for (ULONG i = 0; i < count1; ++i) ::SysFreeString(names[i]);
       ::CoTaskMemFree(names);
-      for (ULONG i = 0; i < count2; ++i) session::ClearServiceNode(services[i]);
+      for (ULONG i = 0; i < count2; ++i) records::ClearServiceNode(services[i]);
       ::CoTaskMemFree(services);
       ::SysFreeString(name);
       ::SysFreeString(path);

@@ -15,7 +15,7 @@
 #include "ZelFramework.h"
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
-#include "session/Records.h"
+#include "records/Records.h"
 
 namespace {
 
@@ -68,7 +68,7 @@ struct ReturnedServices {
   ULONG count = 0;
   ServiceNodeStructure* nodes = nullptr;
   ~ReturnedServices() {
-    for (ULONG i = 0; i < count; ++i) session::ClearServiceNode(nodes[i]);
+    for (ULONG i = 0; i < count; ++i) records::ClearServiceNode(nodes[i]);
     ::CoTaskMemFree(nodes);
   }
 };
@@ -178,7 +178,7 @@ TEST_F(SessionTest, NodesComeBackInOrderAndOnlyFlagOneIsPrimary) {
   ObjectId* ids = nullptr;
   ASSERT_EQ(S_OK, session_->GetRestoreNodeNames(&count, &names, &count2, &ids));
   ASSERT_EQ(3u, count2);
-  for (unsigned char i = 0; i < 3; ++i) EXPECT_TRUE(session::SameId(Id(i + 1), ids[i]));
+  for (unsigned char i = 0; i < 3; ++i) EXPECT_TRUE(records::SameId(Id(i + 1), ids[i]));
   ::CoTaskMemFree(ids);
   Take(count, names);
 
@@ -226,7 +226,7 @@ TEST_F(SessionTest, ServicesAreDeepCopiesMarkedChecked) {
     ::SysFreeString(s.backupPath);
   }
   std::wstring itemName = Text(items[0].name);
-  for (auto& item : items) ClearBackupItem(item);
+  for (auto& item : items) records::ClearBackupItem(item);
 
   ReturnedServices out;
   ULONG nodeCount = 0;
@@ -241,8 +241,8 @@ TEST_F(SessionTest, ServicesAreDeepCopiesMarkedChecked) {
 
   const ServiceNodeStructure& first = out.nodes[0];
   EXPECT_EQ(L"Service with items", Text(first.name));
-  EXPECT_TRUE(session::SameId(Id(10), first.serviceId));
-  EXPECT_TRUE(session::SameId(Id(11), first.helperId));
+  EXPECT_TRUE(records::SameId(Id(10), first.serviceId));
+  EXPECT_TRUE(records::SameId(Id(11), first.helperId));
   EXPECT_EQ(L"D:\\b1\\s1", Text(first.backupPath));
   EXPECT_EQ(1, first.checked);
   EXPECT_EQ(sizeof argumentBlock, first.arguments.byteCount);

@@ -67,27 +67,6 @@ std::wstring TempDir::WriteFile(const std::wstring& relative, const std::string&
   return full;
 }
 
-bool RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        RemoveTree(child);
-      else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        ::RemoveDirectoryW(child.c_str());
-      else
-        ::DeleteFileW(child.c_str());
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-  }
-  return ::RemoveDirectoryW(path.c_str()) != FALSE;
-}
-
 std::string ReadFileUtf8(const std::wstring& path) {
   std::string out;
   HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "comlib/Machine.h"
+#include "filetree/FileTree.h"
 
 namespace testing_support {
 
@@ -36,7 +37,7 @@ class TempDir {
   std::wstring path_;
 };
 
-bool RemoveTree(const std::wstring& path);
+using filetree::RemoveTree;
 std::string ReadFileUtf8(const std::wstring& path);
 bool FileExists(const std::wstring& path);
 

@@ -5,14 +5,14 @@
 
 #include <vector>
 
-#include "catalogue/OwnedRecords.h"
-#include "session/Records.h"
+#include "records/OwnedRecords.h"
+#include "records/Records.h"
 
-namespace selection {
+namespace records {
 
 // Fresh records of the items, texts duplicated, freed with the array unless
 // released to a receiver. Throws std::bad_alloc.
-session::BackupItemOutArray CopyItemRecords(const std::vector<OwnedBackupItem>& items);
+BackupItemArray CopyItemRecords(const std::vector<OwnedBackupItem>& items);
 
 // Copies of count records the caller keeps; null gives none. Throws std::bad_alloc.
 std::vector<OwnedBackupItem> CopyItems(ULONG count, const BackupItem* records);
@@ -24,4 +24,4 @@ std::vector<OwnedBackupItem> AdoptItemRecords(ULONG count, BackupItem* records);
 // The same for an array of 32-bit values.
 std::vector<LONG> AdoptValues(ULONG count, LONG* values);
 
-}  // namespace selection
+}  // namespace records

@@ -1,8 +1,10 @@
-#include "catalogue/OwnedRecords.h"
+#include "records/OwnedRecords.h"
 
 #include <cstring>
 #include <new>
 #include <utility>
+
+namespace records {
 
 OwnedBackupItem OwnedBackupItem::Copy(const BackupItem& record) {
   OwnedBackupItem item;
@@ -21,13 +23,6 @@ void OwnedBackupItem::CopyTo(BackupItem* record) const {
   std::memcpy(record->identifier, identifier, sizeof identifier);
   record->value = value;
   record->details = t.Detach();
-}
-
-void ClearBackupItem(BackupItem& record) noexcept {
-  ::SysFreeString(record.name);
-  ::SysFreeString(record.description);
-  ::SysFreeString(record.details);
-  record = BackupItem{};
 }
 
 namespace {
@@ -90,3 +85,5 @@ bool operator==(const OwnedArguments& a, const OwnedArguments& b) noexcept {
   if (a.count_ != b.count_) return false;
   return a.count_ == 0 || std::memcmp(a.data_.get(), b.data_.get(), a.count_) == 0;
 }
+
+}  // namespace records

@@ -7,6 +7,9 @@
 #include "ZelVumInterfaces.h"
 #include "comlib/Bstr.h"
 #include "comlib/Unique.h"
+#include "records/Records.h"
+
+namespace records {
 
 // One restorable item of a service (BackupItem), owning its three texts.
 struct OwnedBackupItem {
@@ -22,9 +25,6 @@ struct OwnedBackupItem {
   // (ClearBackupItem); throws std::bad_alloc and then leaves record untouched.
   void CopyTo(BackupItem* record) const;
 };
-
-// Frees the three texts of a record and zeroes it.
-void ClearBackupItem(BackupItem& record) noexcept;
 
 // A service's restore arguments (ServiceArguments): a byte count and a
 // block from the task allocator owned here.
@@ -55,3 +55,5 @@ class OwnedArguments {
   ULONG count_ = 0;
   comlib::UniqueCoTaskMem<unsigned char> data_;
 };
+
+}  // namespace records

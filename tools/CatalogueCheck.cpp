@@ -1,4 +1,4 @@
-#include "catalogue/CatalogueCheck.h"
+#include "CatalogueCheck.h"
 
 #include <unordered_map>
 #include <unordered_set>

@@ -3,8 +3,10 @@
 RestoreControl.ico: 16x16 in 16 colours, 256 colours and 32-bit with alpha.
 
 Usage: make_icon.py [output.ico] [--preview preview.png]
+The output defaults to the module's icon, RestorePlugIn/session/RestoreControl.ico.
 """
 import math
+import os
 import struct
 import sys
 import zlib
@@ -165,7 +167,8 @@ def png(pixels, scale=16):
 
 
 def main(args):
-    output = "RestoreControl.ico"
+    output = os.path.join(os.path.dirname(os.path.abspath(__file__)), os.pardir,
+                          "RestorePlugIn", "session", "RestoreControl.ico")
     preview = None
     rest = list(args)
     while rest:

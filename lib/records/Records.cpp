@@ -1,0 +1,26 @@
+#include "records/Records.h"
+
+namespace records {
+
+void ClearBackupItem(BackupItem& record) noexcept {
+  ::SysFreeString(record.name);
+  ::SysFreeString(record.description);
+  ::SysFreeString(record.details);
+  record = BackupItem{};
+}
+
+void ClearServiceNode(ServiceNodeStructure& node) noexcept {
+  ::SysFreeString(node.name);
+  ::SysFreeString(node.backupPath);
+  BackupItemArray::Attach(node.backupItem, node.count);  // freed right here
+  node = ServiceNodeStructure{};
+}
+
+std::vector<std::wstring> Texts(const TextArray& texts) {
+  std::vector<std::wstring> out;
+  out.reserve(texts.size());
+  for (ULONG i = 0; i < texts.size(); ++i) out.push_back(Text(texts[i]));
+  return out;
+}
+
+}  // namespace records
