@@ -2,24 +2,57 @@
 // Finds files by name under folders, at any depth.
 #include <windows.h>
 
+#include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+class WorkerPool;
+
 class FileFinder {
  public:
+  // One folder the last Find listed, in the order a walk on one thread
+  // lists them.
+  struct FolderRecord {
+    std::wstring path;
+    size_t found;  // matches in the folder itself
+  };
+
+  FileFinder();
+  ~FileFinder();
+  FileFinder(const FileFinder&) = delete;
+  FileFinder& operator=(const FileFinder&) = delete;
+
   void AddFolder(const wchar_t* folder);
   void AddFileName(const wchar_t* fileName);
   // Full paths of every match, ordered by UTF-16 code unit, case included.
   // The walk follows directory links, but never one that leads back to a
   // folder on its own way down, and it keeps no recursion on the stack.
   std::vector<std::wstring> Find();
+  // The same walk with every folder listed by a task of the pool; found
+  // hears of each match on the task's thread as soon as it is seen (a path
+  // reached through two folders of the set, twice). Returns when the pool
+  // is idle, with the same results and folder records as Find.
+  std::vector<std::wstring> Find(WorkerPool& pool, std::function<void(const std::wstring&)> found);
+
+  const std::vector<FolderRecord>& Folders() const noexcept { return folderRecords_; }
 
  private:
-  void Walk(const std::wstring& root);
+  struct Folder;
+  // Lists one folder: its matches, and its subfolders as children.
+  void Visit(Folder& folder) const;
+  void VisitOnPool(WorkerPool& pool, Folder* folder);
+  // Results and folder records of the finished walks, in walk order.
+  std::vector<std::wstring> Merge();
+  static void Dismantle(std::vector<std::unique_ptr<Folder>>* trees);
 
   // std::wstring compares by wchar_t, a UTF-16 code unit on Windows.
   std::set<std::wstring> results_;
   std::set<std::wstring> folders_;
   std::set<std::wstring> fileNames_;
+  std::vector<std::wstring> plainNames_, patterns_;
+  std::function<void(const std::wstring&)> found_;
+  std::vector<std::unique_ptr<Folder>> walks_;  // one per folder of the set
+  std::vector<FolderRecord> folderRecords_;
 };
