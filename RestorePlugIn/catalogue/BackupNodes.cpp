@@ -1,8 +1,12 @@
 #include "catalogue/BackupNodes.h"
 
+#include <algorithm>
+
 #include "catalogue/FileFinder.h"
 #include "catalogue/PathText.h"
 #include "catalogue/WorkerPool.h"
+#include "catalogue/Xml.h"
+#include "comlib/ComPtr.h"
 
 bool DuplicateRule::Hides(const std::wstring& path) const {
   const std::wstring folder = FolderNameOf(path);
@@ -82,6 +86,21 @@ class Readings {
   std::unordered_map<std::wstring, Reading> byPath_;
 };
 
+// Registers the document class's object in the calling thread's apartment,
+// so that the documents of its readings are made without looking the class
+// up in the registry each time; the reader's own creation then finds it
+// there. What it returns takes the registration back.
+std::function<void()> RegisterDocumentClass() {
+  comlib::ComPtr<IClassFactory> factory;
+  DWORD cookie = 0;
+  if (FAILED(::CoGetClassObject(xml::kClsidDomDocument, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                factory.PutVoid())) ||
+      FAILED(::CoRegisterClassObject(xml::kClsidDomDocument, factory.Get(), CLSCTX_INPROC_SERVER,
+                                     REGCLS_MULTIPLEUSE, &cookie)))
+    return nullptr;
+  return [cookie] { ::CoRevokeClassObject(cookie); };
+}
+
 }  // namespace
 
 void BackupNodes::ListNew(const std::vector<std::wstring>& found, std::vector<FileRecord>* records,
@@ -126,7 +145,7 @@ void BackupNodes::Load(std::vector<FileRecord>* records, const LoadOptions& opti
 
   Readings readings;
   // Declared last: its threads end before what their tasks use.
-  WorkerPool pool(workers, options.wait);
+  WorkerPool pool(workers, options.wait, RegisterDocumentClass);
   const auto read = [&readings, &pool](const std::wstring& path) {
     Reading* slot = nullptr;
     if (!readings.Claim(path, &slot)) return;
@@ -134,7 +153,9 @@ void BackupNodes::Load(std::vector<FileRecord>* records, const LoadOptions& opti
     pool.Post([path, slot] { ReadOne(path, slot); }, true);
   };
   for (const comlib::Bstr& listed : infoFiles) read(listed.str());
-  ListNew(finder.Find(pool, read), records, &recordOf);
+  // Half the threads list folders, the others read the files found: on a
+  // share the listings wait on the network, the reads on the processor.
+  ListNew(finder.Find(pool, std::max<size_t>(1, workers / 2), read), records, &recordOf);
 
   for (size_t i = 0; i < infoFiles.size(); ++i) {
     const std::wstring path = infoFiles[i].str();

@@ -50,6 +50,17 @@ bool IsSelfOrAncestor(const std::wstring& ancestor, const std::wstring& path) {
   return ancestor.size() == path.size() || path[ancestor.size()] == L'\\';
 }
 
+class Exclusive {
+ public:
+  explicit Exclusive(SRWLOCK* lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(lock_); }
+  ~Exclusive() { ::ReleaseSRWLockExclusive(lock_); }
+  Exclusive(const Exclusive&) = delete;
+  Exclusive& operator=(const Exclusive&) = delete;
+
+ private:
+  SRWLOCK* lock_;
+};
+
 }  // namespace
 
 // Takes the trees apart without recursion: they may be as deep as the disk.
@@ -90,28 +101,56 @@ std::vector<std::wstring> FileFinder::Find() {
   return std::vector<std::wstring>(results_.begin(), results_.end());
 }
 
-std::vector<std::wstring> FileFinder::Find(WorkerPool& pool, std::function<void(const std::wstring&)> found) {
+std::vector<std::wstring> FileFinder::Find(WorkerPool& pool, size_t walkers,
+                                           std::function<void(const std::wstring&)> found) {
   Dismantle(&walks_);
   folderRecords_.clear();
   found_ = std::move(found);
+  walkers_ = walkers ? walkers : 1;
   for (const std::wstring& root : folders_)
     walks_.push_back(std::make_unique<Folder>(Folder{root, std::wstring(), nullptr, {}, {}}));
-  for (const auto& walk : walks_) {
-    Folder* folder = walk.get();
-    pool.Post([this, &pool, folder] { VisitOnPool(pool, folder); });
+  {
+    Exclusive hold(&lock_);
+    for (const auto& walk : walks_) pending_.push_back(walk.get());
+    StartWalkersLocked(pool);
   }
   pool.Wait();
   found_ = nullptr;
   return Merge();
 }
 
-void FileFinder::VisitOnPool(WorkerPool& pool, Folder* folder) {
-  Visit(*folder);
-  if (found_)
-    for (const std::wstring& match : folder->matches) found_(match);
-  for (const auto& child : folder->children) {
-    Folder* next = child.get();
-    pool.Post([this, &pool, next] { VisitOnPool(pool, next); });
+void FileFinder::StartWalkersLocked(WorkerPool& pool) {
+  while (walking_ < walkers_ && walking_ < pending_.size()) {
+    pool.Post([this, &pool] { WalkOnPool(pool); });
+    ++walking_;
+  }
+}
+
+void FileFinder::WalkOnPool(WorkerPool& pool) {
+  for (;;) {
+    Folder* folder = nullptr;
+    {
+      Exclusive hold(&lock_);
+      if (pending_.empty()) {
+        --walking_;
+        return;
+      }
+      folder = pending_.back();
+      pending_.pop_back();
+    }
+    try {
+      Visit(*folder);
+      if (found_)
+        for (const std::wstring& match : folder->matches) found_(match);
+    } catch (...) {
+      Exclusive hold(&lock_);
+      pending_.clear();
+      --walking_;
+      throw;
+    }
+    Exclusive hold(&lock_);
+    for (const auto& child : folder->children) pending_.push_back(child.get());
+    StartWalkersLocked(pool);
   }
 }
 

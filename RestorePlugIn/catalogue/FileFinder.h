@@ -30,11 +30,12 @@ class FileFinder {
   // The walk follows directory links, but never one that leads back to a
   // folder on its own way down, and it keeps no recursion on the stack.
   std::vector<std::wstring> Find();
-  // The same walk with every folder listed by a task of the pool; found
-  // hears of each match on the task's thread as soon as it is seen (a path
-  // reached through two folders of the set, twice). Returns when the pool
-  // is idle, with the same results and folder records as Find.
-  std::vector<std::wstring> Find(WorkerPool& pool, std::function<void(const std::wstring&)> found);
+  // The same walk on the pool, folders listed by at most walkers of its
+  // threads at once, so that the others are free for what found starts:
+  // found hears of each match on the walking thread as soon as it is seen
+  // (a path reached through two folders of the set, twice). Returns when
+  // the pool is idle, with the same results and folder records as Find.
+  std::vector<std::wstring> Find(WorkerPool& pool, size_t walkers, std::function<void(const std::wstring&)> found);
 
   const std::vector<FolderRecord>& Folders() const noexcept { return folderRecords_; }
 
@@ -42,7 +43,10 @@ class FileFinder {
   struct Folder;
   // Lists one folder: its matches, and its subfolders as children.
   void Visit(Folder& folder) const;
-  void VisitOnPool(WorkerPool& pool, Folder* folder);
+  // Lists folders of the shared stack until it is empty, starting further
+  // walkers while there are fewer than allowed and folders wait.
+  void WalkOnPool(WorkerPool& pool);
+  void StartWalkersLocked(WorkerPool& pool);
   // Results and folder records of the finished walks, in walk order.
   std::vector<std::wstring> Merge();
   static void Dismantle(std::vector<std::unique_ptr<Folder>>* trees);
@@ -53,6 +57,10 @@ class FileFinder {
   std::set<std::wstring> fileNames_;
   std::vector<std::wstring> plainNames_, patterns_;
   std::function<void(const std::wstring&)> found_;
+  SRWLOCK lock_ = SRWLOCK_INIT;  // the three below, while the pool walks
+  std::vector<Folder*> pending_;
+  size_t walking_ = 0;
+  size_t walkers_ = 1;
   std::vector<std::unique_ptr<Folder>> walks_;  // one per folder of the set
   std::vector<FolderRecord> folderRecords_;
 };

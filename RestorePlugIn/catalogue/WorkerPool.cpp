@@ -31,8 +31,8 @@ size_t WorkerPool::DefaultWorkers() noexcept {
   return std::clamp<size_t>(info.dwNumberOfProcessors, 1, kMaxWorkers);
 }
 
-WorkerPool::WorkerPool(size_t workers, Waiter wait)
-    : wait_(std::move(wait)), idle_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {
+WorkerPool::WorkerPool(size_t workers, Waiter wait, Setup setup)
+    : wait_(std::move(wait)), setup_(std::move(setup)), idle_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {
   workers = std::clamp<size_t>(workers, 1, kMaxWorkers);
   if (!idle_) return;  // no event to wait on: every task runs in Wait
   threads_.reserve(workers);
@@ -109,6 +109,14 @@ void WorkerPool::Run() noexcept {
     SetIdleLocked();
     return;
   }
+  std::function<void()> leave;
+  if (setup_) {
+    try {
+      leave = setup_();
+    } catch (...) {
+      // Without it the tasks run as they would anyway.
+    }
+  }
   std::function<void()> task;
   for (;;) {
     {
@@ -126,6 +134,12 @@ void WorkerPool::Run() noexcept {
     SetIdleLocked();
   }
   task = nullptr;
+  if (leave) {
+    try {
+      leave();
+    } catch (...) {
+    }
+  }
   ::CoUninitialize();
 }
 

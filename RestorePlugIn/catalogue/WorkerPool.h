@@ -15,6 +15,9 @@ class WorkerPool {
  public:
   // Blocks the calling thread until the handle is set.
   using Waiter = std::function<void(HANDLE)>;
+  // Runs on each thread in its apartment before its first task; what it
+  // returns runs there after the last.
+  using Setup = std::function<std::function<void()>()>;
 
   // The core count, at most kMaxWorkers: the walk waits on the file system
   // and the reads on the processor, and the host is a 32-bit process whose
@@ -25,7 +28,7 @@ class WorkerPool {
   // Starts up to workers threads (at least one is asked for). Threads that
   // cannot start or cannot enter an apartment take no tasks; with none at
   // all, Wait runs every task on the calling thread.
-  explicit WorkerPool(size_t workers, Waiter wait = Waiter());
+  explicit WorkerPool(size_t workers, Waiter wait = Waiter(), Setup setup = Setup());
   ~WorkerPool();
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
@@ -50,6 +53,7 @@ class WorkerPool {
   void SetIdleLocked() noexcept;
 
   Waiter wait_;
+  Setup setup_;
   SRWLOCK lock_ = SRWLOCK_INIT;
   CONDITION_VARIABLE wake_ = CONDITION_VARIABLE_INIT;
   std::deque<std::function<void()>> urgent_;

@@ -236,12 +236,13 @@ TEST_P(ParallelCatalogue, WalkGivesTheFilesAndFolderOrderOfOneThread) {
 
   for (size_t workers : {2u, 8u}) {
     SCOPED_TRACE(testing::Message() << workers << " workers");
+    const size_t walkers = workers;
     FileFinder parallel;
     finder(&parallel);
     WorkerPool pool(workers);
     SRWLOCK lock = SRWLOCK_INIT;
     std::multiset<std::wstring> heard;
-    const std::vector<std::wstring> found = parallel.Find(pool, [&](const std::wstring& path) {
+    const std::vector<std::wstring> found = parallel.Find(pool, walkers, [&](const std::wstring& path) {
       ::AcquireSRWLockExclusive(&lock);
       heard.insert(path);
       ::ReleaseSRWLockExclusive(&lock);
