@@ -1,7 +1,5 @@
 #include "catalogue/BackupNodes.h"
 
-#include <algorithm>
-
 #include "catalogue/FileFinder.h"
 #include "catalogue/PathText.h"
 #include "catalogue/WorkerPool.h"
@@ -153,9 +151,9 @@ void BackupNodes::Load(std::vector<FileRecord>* records, const LoadOptions& opti
     pool.Post([path, slot] { ReadOne(path, slot); }, true);
   };
   for (const comlib::Bstr& listed : infoFiles) read(listed.str());
-  // Half the threads list folders, the others read the files found: on a
-  // share the listings wait on the network, the reads on the processor.
-  ListNew(finder.Find(pool, std::max<size_t>(1, workers / 2), read), records, &recordOf);
+  // Every thread may list folders: on a share each listing waits on the
+  // network, and the readings, queued first, never wait behind them long.
+  ListNew(finder.Find(pool, workers, read), records, &recordOf);
 
   for (size_t i = 0; i < infoFiles.size(); ++i) {
     const std::wstring path = infoFiles[i].str();
