@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "ConsoleText.h"
+#include "ToolSupport.h"
 #include "catalogue/BackupNodes.h"
 #include "catalogue/ObjectIds.h"
 #include "catalogue/WorkerPool.h"
@@ -86,24 +87,6 @@ void Generate(const std::wstring& base, int count) {
       WriteFileText(sub + L"\\part2.dat", std::string(256, 'y'));
     }
   }
-}
-
-void RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        ::DeleteFileW(child.c_str());
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-  }
-  ::RemoveDirectoryW(path.c_str());
 }
 
 // The plain walk any catalogue needs: every folder listed once.

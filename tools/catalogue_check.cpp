@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ConsoleText.h"
+#include "ToolSupport.h"
 #include "catalogue/CatalogueCheck.h"
 #include "catalogue/Persistency.h"
 
@@ -61,14 +62,4 @@ int Run(int argc, wchar_t** argv) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
-  int code = 3;
-  try {
-    code = Run(argc, argv);
-  } catch (...) {
-    WriteText(STD_ERROR_HANDLE, L"catalogue_check: out of memory\n");
-  }
-  ::CoUninitialize();
-  return code;
-}
+int wmain(int argc, wchar_t** argv) { return RunInApartment(L"catalogue_check", Run, argc, argv); }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ConsoleText.h"
+#include "ToolSupport.h"
 #include "MutationCampaign.h"
 #include "catalogue/LoadFailure.h"
 #include "catalogue/ReadXML.h"
@@ -119,24 +120,6 @@ int Memory() {
   return 0;
 }
 
-bool RemoveTree(const std::wstring& path) {
-  WIN32_FIND_DATAW data;
-  HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring child = path + L"\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(child);
-      else
-        ::DeleteFileW(child.c_str());
-    } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
-  }
-  return ::RemoveDirectoryW(path.c_str()) != FALSE;
-}
-
 int Run(int argc, wchar_t** argv) {
   mutation::Options options;
   std::wstring keep;
@@ -186,14 +169,4 @@ int Run(int argc, wchar_t** argv) {
 
 }  // namespace
 
-int wmain(int argc, wchar_t** argv) {
-  if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
-  int code = 3;
-  try {
-    code = Run(argc, argv);
-  } catch (...) {
-    WriteText(STD_ERROR_HANDLE, L"mutation_campaign: out of memory\n");
-  }
-  ::CoUninitialize();
-  return code;
-}
+int wmain(int argc, wchar_t** argv) { return RunInApartment(L"mutation_campaign", Run, argc, argv); }
