@@ -42,8 +42,26 @@ struct Reading {
   BackupNode node;
 };
 
+// Documents are made, parsed and let go by one thread at a time: Wine's
+// MSXML corrupts its heap when two threads parse malformed files at once,
+// and the host must not fall with it. Listing folders and reading files,
+// the part that waits, still runs on every thread.
+class ParsingTurn {
+ public:
+  ParsingTurn() noexcept { ::AcquireSRWLockExclusive(&lock_); }
+  ~ParsingTurn() { ::ReleaseSRWLockExclusive(&lock_); }
+  ParsingTurn(const ParsingTurn&) = delete;
+  ParsingTurn& operator=(const ParsingTurn&) = delete;
+
+ private:
+  static SRWLOCK lock_;
+};
+SRWLOCK ParsingTurn::lock_ = SRWLOCK_INIT;
+
 void ReadOne(const std::wstring& path, Reading* reading) {
   ReadXML reader(path.c_str());
+  reader.Fetch();
+  ParsingTurn turn;
   reading->status = reader.Read();
   reading->outcome = reader.LastOutcome();
   reading->failure = reader.Failure();
@@ -91,6 +109,7 @@ class Readings {
 // up in the registry each time; the reader's own creation then finds it
 // there. What it returns takes the registration back.
 std::function<void()> RegisterDocumentClass() {
+  ParsingTurn turn;
   comlib::ComPtr<IClassFactory> factory;
   DWORD cookie = 0;
   if (FAILED(::CoGetClassObject(xml::kClsidDomDocument, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
@@ -98,7 +117,10 @@ std::function<void()> RegisterDocumentClass() {
       FAILED(::CoRegisterClassObject(xml::kClsidDomDocument, factory.Get(), CLSCTX_INPROC_SERVER,
                                      REGCLS_MULTIPLEUSE, &cookie)))
     return nullptr;
-  return [cookie] { ::CoRevokeClassObject(cookie); };
+  return [cookie] {
+    ParsingTurn turn;
+    ::CoRevokeClassObject(cookie);
+  };
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "catalogue/ObjectIds.h"
 #include "catalogue/WorkerPool.h"
 #include "comlib/Unique.h"
+#include "MutationCampaign.h"
 
 namespace {
 
@@ -270,6 +271,40 @@ TEST_P(ParallelCatalogue, WalkGivesTheFilesAndFolderOrderOfOneThread) {
     EXPECT_EQ(matches, heard.size());
     const std::set<std::wstring> distinct(heard.begin(), heard.end());
     EXPECT_EQ(files, std::vector<std::wstring>(distinct.begin(), distinct.end()));
+  }
+}
+
+// Malformed files in every way the mutation campaign makes them, read on
+// more threads than cores: the readings must not meet inside the parser,
+// and each file ends as it does on one thread.
+TEST(ParallelCatalogueOfHostileFiles, EveryFileEndsAsOnOneThread) {
+  TempDir dir;
+  mutation::Random random(20240613);
+  for (int i = 0; i < 400; ++i)
+    fixtures::Backup(dir, L"H\\B" + std::to_wstring(i), mutation::MutatedInfoFile(random));
+  const auto describe = [](const BackupNodes& nodes, const std::vector<BackupNodes::FileRecord>& records) {
+    std::wstring text;
+    for (const BackupNodes::FileRecord& r : records)
+      text += r.path + L" " + std::to_wstring(r.status) + L" " + std::to_wstring(static_cast<int>(r.outcome)) +
+              L" " + r.failure.Describe() + L"\n";
+    for (const BackupNode& e : nodes.entries)
+      text += e.infoFilePath.str() + L"|" + e.name.str() + L"|" + e.systemName.str() + L"|" +
+              std::to_wstring(e.nodeNames.size()) + L"|" + std::to_wstring(e.services.size()) + L"\n";
+    return text;
+  };
+  const auto load = [&dir, &describe](size_t workers) {
+    BackupNodes nodes;
+    nodes.SetPaths({comlib::Bstr(dir / L"H")});
+    std::vector<BackupNodes::FileRecord> records;
+    BackupNodes::LoadOptions options;
+    options.workers = workers;
+    nodes.Load(&records, nullptr, options);
+    return describe(nodes, records);
+  };
+  const std::wstring expected = load(1);
+  for (int run = 0; run < 8; ++run) {
+    SCOPED_TRACE(testing::Message() << "run " << run);
+    EXPECT_EQ(expected, load(8));
   }
 }
 
