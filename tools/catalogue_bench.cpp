@@ -1,13 +1,18 @@
 // Times the catalogue against the work it cannot avoid.
-//   catalogue_bench N
-// Generates N backups in chains of five (each folder with data subfolders
-// and files), then times (a) a bare recursive folder walk, (b) the walk plus
-// loading every information file with the XML layer, (c) SetPaths + Load +
-// BuildDependencies, (d) page 1's fill of its backup tree from that
-// catalogue. Each figure is the best of three runs.
+//   catalogue_bench [--workers W] N [M]
+// Generates N backups (and M, given a second size) in chains of five, each
+// folder with data subfolders and files, then times in interleaved rounds
+// (a) a bare recursive folder walk, (b) the walk plus loading every
+// information file with the XML layer, one after the other on one thread,
+// and (c) SetPaths + Load + BuildDependencies, the catalogue as page 1 runs
+// it; a busy machine then slows all three alike. Each figure is the median
+// of the rounds, with their range. (d) is page 1's fill of its backup tree
+// from that catalogue, the best of three. With two sizes it prints how c
+// grows between them. The last line is the ratio c/b of the first size.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -18,12 +23,14 @@
 #include "ToolSupport.h"
 #include "catalogue/BackupNodes.h"
 #include "catalogue/ObjectIds.h"
+#include "catalogue/WorkerPool.h"
 #include "catalogue/Xml.h"
 #include "selection/BackupTree.h"
 
 namespace {
 
 constexpr int kChainLength = 5;
+constexpr int kRounds = 5;
 
 void WriteFileText(const std::wstring& path, const std::string& text) {
   HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -83,15 +90,16 @@ void Generate(const std::wstring& base, int count) {
 }
 
 // The plain walk any catalogue needs: every folder listed once.
-void Walk(const std::wstring& folder, std::vector<std::wstring>* found) {
+void Walk(const std::wstring& folder, std::vector<std::wstring>* found, size_t* folders = nullptr) {
   WIN32_FIND_DATAW data;
   HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return;
+  if (folders) ++*folders;
   do {
     const wchar_t* n = data.cFileName;
     if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      Walk(folder + L"\\" + n, found);
+      Walk(folder + L"\\" + n, found, folders);
     else if (::CompareStringOrdinal(n, -1, L"BackupInfo.xml", -1, TRUE) == CSTR_EQUAL)
       found->push_back(folder + L"\\" + n);
   } while (::FindNextFileW(find, &data));
@@ -105,17 +113,121 @@ double Seconds(LARGE_INTEGER a, LARGE_INTEGER b) {
 }
 
 template <class F>
+double Time(F&& f) {
+  LARGE_INTEGER a, b;
+  ::QueryPerformanceCounter(&a);
+  f();
+  ::QueryPerformanceCounter(&b);
+  return Seconds(a, b);
+}
+
+double ProcessorSeconds() {
+  FILETIME created, exited, kernel, user;
+  if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  const auto value = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+  };
+  return value(kernel) + value(user);
+}
+
+template <class F>
 double BestOfThree(F&& f) {
   double best = 1e30;
-  for (int i = 0; i < 3; ++i) {
-    LARGE_INTEGER a, b;
-    ::QueryPerformanceCounter(&a);
-    f();
-    ::QueryPerformanceCounter(&b);
-    best = std::min(best, Seconds(a, b));
-  }
+  for (int i = 0; i < 3; ++i) best = std::min(best, Time(f));
   return best;
 }
+
+// The process's memory, looked at every few milliseconds from a thread of
+// its own: the highest private and virtual sizes above those at the start
+// of each measured step.
+class MemoryWatch {
+ public:
+  MemoryWatch() : thread_(::CreateThread(nullptr, 64 << 10, &MemoryWatch::Main, this, 0, nullptr)) {}
+  ~MemoryWatch() {
+    ::InterlockedExchange(&stop_, 1);
+    if (thread_) {
+      ::WaitForSingleObject(thread_, INFINITE);
+      ::CloseHandle(thread_);
+    }
+  }
+  void Begin() {
+    ::AcquireSRWLockExclusive(&lock_);
+    Now(&basePrivate_, &baseVirtual_);
+    topPrivate_ = basePrivate_;
+    topVirtual_ = baseVirtual_;
+    watching_ = true;
+    ::ReleaseSRWLockExclusive(&lock_);
+  }
+  // Rise of private and virtual bytes since Begin, highest seen.
+  void End(SIZE_T* privateRise, SIZE_T* virtualRise) {
+    ::AcquireSRWLockExclusive(&lock_);
+    Sample();
+    watching_ = false;
+    *privateRise = topPrivate_ - basePrivate_;
+    *virtualRise = topVirtual_ - baseVirtual_;
+    ::ReleaseSRWLockExclusive(&lock_);
+  }
+
+ private:
+  static void Now(SIZE_T* privateBytes, SIZE_T* virtualBytes) {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                           sizeof counters);
+    *privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    ::GlobalMemoryStatusEx(&status);
+    *virtualBytes = static_cast<SIZE_T>(status.ullTotalVirtual - status.ullAvailVirtual);
+  }
+  void Sample() {
+    SIZE_T p = 0, v = 0;
+    Now(&p, &v);
+    topPrivate_ = std::max(topPrivate_, p);
+    topVirtual_ = std::max(topVirtual_, v);
+  }
+  static DWORD WINAPI Main(void* self) {
+    auto* watch = static_cast<MemoryWatch*>(self);
+    while (!::InterlockedCompareExchange(&watch->stop_, 0, 0)) {
+      ::AcquireSRWLockExclusive(&watch->lock_);
+      if (watch->watching_) watch->Sample();
+      ::ReleaseSRWLockExclusive(&watch->lock_);
+      ::Sleep(5);
+    }
+    return 0;
+  }
+
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  bool watching_ = false;
+  SIZE_T basePrivate_ = 0, baseVirtual_ = 0, topPrivate_ = 0, topVirtual_ = 0;
+  volatile LONG stop_ = 0;
+  HANDLE thread_;
+};
+
+struct Figures {
+  std::vector<double> times;
+  double Median() const {
+    std::vector<double> sorted = times;
+    std::sort(sorted.begin(), sorted.end());
+    const size_t n = sorted.size();
+    if (n == 0) return 0;
+    return n % 2 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2;
+  }
+  double Low() const { return times.empty() ? 0 : *std::min_element(times.begin(), times.end()); }
+  double High() const { return times.empty() ? 0 : *std::max_element(times.begin(), times.end()); }
+};
+
+// One generated size and what its rounds measured.
+struct Size {
+  int count = 0;
+  std::wstring base;
+  size_t folders = 0, walked = 0, loaded = 0, listed = 0, items = 0;
+  Figures a, b, c;
+  Figures bCpu, cCpu;  // processor time of the process, all its threads
+  double d = 0;
+  SIZE_T poolPrivate = 0, poolVirtual = 0;  // highest rise during (c)
+  SIZE_T serialPrivate = 0;                 // highest rise during (b)
+};
 
 size_t CountItems(HWND tree, HTREEITEM first) {
   size_t count = 0;
@@ -145,67 +257,144 @@ std::wstring Format(const wchar_t* format, double value) {
   return text;
 }
 
+
+std::wstring Figure(const wchar_t* label, const Figures& f) {
+  wchar_t text[256];
+  swprintf(text, 256, L"%ls: median %.3f s, range %.3f-%.3f s", label, f.Median(), f.Low(), f.High());
+  return text;
+}
+
+std::wstring Megabytes(SIZE_T bytes) { return Format(L"%.1f MB", static_cast<double>(bytes) / (1 << 20)); }
+
+void RoundOf(Size* size, MemoryWatch* memory, size_t workers) {
+  size->a.times.push_back(Time([&] {
+    std::vector<std::wstring> found;
+    Walk(size->base, &found);
+    size->walked = found.size();
+  }));
+  SIZE_T rise = 0, ignored = 0;
+  memory->Begin();
+  double cpu = ProcessorSeconds();
+  size->b.times.push_back(Time([&] {
+    std::vector<std::wstring> found;
+    Walk(size->base, &found);
+    size->loaded = 0;
+    for (const std::wstring& path : found) {
+      xml::Document document;
+      if (SUCCEEDED(document.Load(path.c_str())) && document.DocumentElement()) ++size->loaded;
+    }
+  }));
+  size->bCpu.times.push_back(ProcessorSeconds() - cpu);
+  memory->End(&rise, &ignored);
+  size->serialPrivate = std::max(size->serialPrivate, rise);
+  SIZE_T virtualRise = 0;
+  memory->Begin();
+  cpu = ProcessorSeconds();
+  size->c.times.push_back(Time([&] {
+    BackupNodes catalogue;
+    catalogue.SetPaths({comlib::Bstr(size->base)});
+    BackupNodes::LoadOptions options;
+    options.workers = workers;
+    catalogue.Load(nullptr, nullptr, options);
+    catalogue.BuildDependencies();
+    size->listed = catalogue.entries.size();
+  }));
+  size->cCpu.times.push_back(ProcessorSeconds() - cpu);
+  memory->End(&rise, &virtualRise);
+  size->poolPrivate = std::max(size->poolPrivate, rise);
+  size->poolVirtual = std::max(size->poolVirtual, virtualRise);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const int count = argc == 2 ? _wtoi(argv[1]) : 0;
-  if (count <= 0) {
-    WriteText(STD_ERROR_HANDLE, L"usage: catalogue_bench N   (N backups, N > 0)\n");
+  size_t workers = 0;
+  bool bad = false;
+  std::vector<int> counts;
+  for (int i = 1; i < argc; ++i) {
+    if (wcscmp(argv[i], L"--workers") == 0) {
+      const int w = i + 1 < argc ? _wtoi(argv[++i]) : 0;
+      bad = bad || w <= 0 || static_cast<size_t>(w) > WorkerPool::kMaxWorkers;
+      workers = bad ? 0 : static_cast<size_t>(w);
+      continue;
+    }
+    counts.push_back(_wtoi(argv[i]));
+    bad = bad || counts.back() <= 0;
+  }
+  if (bad || counts.empty() || counts.size() > 2) {
+    WriteText(STD_ERROR_HANDLE,
+              L"usage: catalogue_bench [--workers W] N [M]   (N, M backups, > 0; W threads, 1 to 8)\n");
     return 2;
   }
   if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;
   INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
+  const size_t threads = workers ? workers : WorkerPool::DefaultWorkers();
+  SYSTEM_INFO system = {};
+  ::GetSystemInfo(&system);
 
   wchar_t temp[MAX_PATH];
   ::GetTempPathW(MAX_PATH, temp);
-  const std::wstring base = std::wstring(temp) + L"catalogue_bench_" + std::to_wstring(count) + L"_" +
-                            std::to_wstring(::GetCurrentProcessId());
+  std::vector<Size> sizes(counts.size());
   LARGE_INTEGER g0, g1;
   ::QueryPerformanceCounter(&g0);
-  Generate(base, count);
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    sizes[i].count = counts[i];
+    sizes[i].base = std::wstring(temp) + L"catalogue_bench_" + std::to_wstring(counts[i]) + L"_" +
+                    std::to_wstring(i) + L"_" + std::to_wstring(::GetCurrentProcessId());
+    Generate(sizes[i].base, counts[i]);
+  }
   ::QueryPerformanceCounter(&g1);
+  for (Size& size : sizes) {
+    std::vector<std::wstring> warm;
+    Walk(size.base, &warm, &size.folders);  // the same cache state for every figure
+  }
 
-  size_t walked = 0, loaded = 0, listed = 0;
-  std::vector<std::wstring> warm;
-  Walk(base, &warm);  // the same cache state for every figure
-  const double a = BestOfThree([&] {
-    std::vector<std::wstring> found;
-    Walk(base, &found);
-    walked = found.size();
-  });
-  const double b = BestOfThree([&] {
-    std::vector<std::wstring> found;
-    Walk(base, &found);
-    loaded = 0;
-    for (const std::wstring& path : found) {
-      xml::Document document;
-      if (SUCCEEDED(document.Load(path.c_str())) && document.DocumentElement()) ++loaded;
-    }
-  });
-  BackupNodes catalogue;
-  const double c = BestOfThree([&] {
-    catalogue.SetPaths({comlib::Bstr(base)});
+  {
+    MemoryWatch memory;
+    for (int round = 0; round < kRounds; ++round)
+      for (Size& size : sizes) RoundOf(&size, &memory, threads);
+  }
+  for (Size& size : sizes) {
+    BackupNodes catalogue;
+    catalogue.SetPaths({comlib::Bstr(size.base)});
     catalogue.Load();
     catalogue.BuildDependencies();
-    listed = catalogue.entries.size();
-  });
-  size_t items = 0;
-  const double d = TimeTreeFill(&catalogue, &items);
-  RemoveTree(base);
+    size.d = TimeTreeFill(&catalogue, &size.items);
+    RemoveTree(size.base);
+  }
   ::CoUninitialize();
 
-  std::wstring report = L"N: " + std::to_wstring(count) + L"\n";
+  std::wstring report = L"workers: " + std::to_wstring(threads) + L" (cores: " +
+                        std::to_wstring(system.dwNumberOfProcessors) + L")\n";
   report += Format(L"generate: %.3f s\n", Seconds(g0, g1));
-  report += Format(L"(a) walk: %.3f s", a) + L" (" + std::to_wstring(walked) + L" files)\n";
-  report += Format(L"(b) walk + load: %.3f s", b) + L" (" + std::to_wstring(loaded) + L" loaded)\n";
-  report += Format(L"(c) SetPaths + Load + BuildDependencies: %.3f s", c) + L" (" + std::to_wstring(listed) +
-            L" entries)\n";
-  if (items > 0)
-    report += Format(L"(d) page 1 tree fill: %.3f s", d) + L" (" + std::to_wstring(items) + L" tree items)\n";
-  else
-    report += L"(d) page 1 tree fill: not measured (no tree window: run it on a display)\n";
-  report += Format(L"ratio c/b: %.2f\n", b > 0 ? c / b : 0.0);
+  report += L"rounds: " + std::to_wstring(kRounds) + L", each (a), (b), (c) of every size in turn\n";
+  bool complete = true;
+  for (const Size& size : sizes) {
+    report += L"N: " + std::to_wstring(size.count) + L" (" + std::to_wstring(size.folders) + L" folders)\n";
+    report += Figure(L"(a) walk", size.a) + L" (" + std::to_wstring(size.walked) + L" files)\n";
+    report += Figure(L"(b) walk + load", size.b) + L" (" + std::to_wstring(size.loaded) + L" loaded)\n";
+    report += Figure(L"(c) SetPaths + Load + BuildDependencies", size.c) + L" (" +
+              std::to_wstring(size.listed) + L" entries)\n";
+    report += Format(L"processor time, medians: (b) %.3f s", size.bCpu.Median()) +
+              Format(L", (c) %.3f s\n", size.cCpu.Median());
+    if (size.items > 0)
+      report += Format(L"(d) page 1 tree fill: %.3f s", size.d) + L" (" + std::to_wstring(size.items) +
+                L" tree items)\n";
+    else
+      report += L"(d) page 1 tree fill: not measured (no tree window: run it on a display)\n";
+    report += L"peak memory above the start: (c) private " + Megabytes(size.poolPrivate) + L", address space " +
+              Megabytes(size.poolVirtual) + L"; (b) private " + Megabytes(size.serialPrivate) + L"\n";
+    report += Format(L"ratio c/b: %.2f\n", size.b.Median() > 0 ? size.c.Median() / size.b.Median() : 0.0);
+    complete = complete && size.listed == static_cast<size_t>(size.count) && size.items == size.listed;
+  }
+  if (sizes.size() == 2) {
+    const double first = sizes[0].c.Median(), second = sizes[1].c.Median();
+    report += L"scaling of c, " + std::to_wstring(sizes[1].count) + L" against " + std::to_wstring(sizes[0].count) +
+              Format(L": %.2f", first > 0 ? second / first : 0.0) +
+              Format(L" (sizes %.2f)\n", static_cast<double>(sizes[1].count) / sizes[0].count);
+    report += Format(L"ratio c/b: %.2f\n", sizes[0].b.Median() > 0 ? first / sizes[0].b.Median() : 0.0);
+  }
   WriteText(STD_OUTPUT_HANDLE, report);
-  return listed == static_cast<size_t>(count) && items == listed ? 0 : 1;
+  return complete ? 0 : 1;
 }

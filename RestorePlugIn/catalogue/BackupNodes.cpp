@@ -2,6 +2,9 @@
 
 #include "catalogue/FileFinder.h"
 #include "catalogue/PathText.h"
+#include "catalogue/WorkerPool.h"
+#include "catalogue/Xml.h"
+#include "comlib/ComPtr.h"
 
 bool DuplicateRule::Hides(const std::wstring& path) const {
   const std::wstring folder = FolderNameOf(path);
@@ -29,7 +32,120 @@ void BackupNodes::SetPaths(const std::vector<comlib::Bstr>& paths) {
   byTreeItem_.clear();
 }
 
+namespace {
+
+// What one reading of an information file hands back: plain data only.
+struct Reading {
+  HRESULT status = S_OK;
+  ReadXML::Outcome outcome = ReadXML::Outcome::NotRead;
+  xml::LoadFailure failure;  // for CannotLoad
+  BackupNode node;
+};
+
+// Documents are made, parsed and let go by one thread at a time: Wine's
+// MSXML corrupts its heap when two threads parse malformed files at once,
+// and the host must not fall with it. Listing folders and reading files,
+// the part that waits, still runs on every thread.
+class ParsingTurn {
+ public:
+  ParsingTurn() noexcept { ::AcquireSRWLockExclusive(&lock_); }
+  ~ParsingTurn() { ::ReleaseSRWLockExclusive(&lock_); }
+  ParsingTurn(const ParsingTurn&) = delete;
+  ParsingTurn& operator=(const ParsingTurn&) = delete;
+
+ private:
+  static SRWLOCK lock_;
+};
+SRWLOCK ParsingTurn::lock_ = SRWLOCK_INIT;
+
+void ReadOne(const std::wstring& path, Reading* reading) {
+  ReadXML reader(path.c_str());
+  reader.Fetch();
+  ParsingTurn turn;
+  reading->status = reader.Read();
+  reading->outcome = reader.LastOutcome();
+  reading->failure = reader.Failure();
+  if (reading->status == S_OK) reader.GetBackupNode(&reading->node);
+}
+
+// Readings by path, filled by the pool's threads. Each path is read once,
+// however often it is found; files left out by the duplicate rule are read
+// too, since the rule can only be applied once the walk has ended, and
+// their readings are not taken.
+class Readings {
+ public:
+  // True for the first claim of a path: the caller reads it.
+  bool Claim(const std::wstring& path, Reading** slot) {
+    Hold hold(&lock_);
+    auto [it, added] = byPath_.try_emplace(path);
+    *slot = &it->second;
+    return added;
+  }
+  // After the pool has ended: the reading of a claimed path.
+  Reading* Find(const std::wstring& path) {
+    const auto it = byPath_.find(path);
+    return it == byPath_.end() ? nullptr : &it->second;
+  }
+
+ private:
+  class Hold {
+   public:
+    explicit Hold(SRWLOCK* lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(lock_); }
+    ~Hold() { ::ReleaseSRWLockExclusive(lock_); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+
+   private:
+    SRWLOCK* lock_;
+  };
+
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  // Nodes of an unordered_map stay where they are when it grows.
+  std::unordered_map<std::wstring, Reading> byPath_;
+};
+
+// Registers the document class's object in the calling thread's apartment,
+// so that the documents of its readings are made without looking the class
+// up in the registry each time; the reader's own creation then finds it
+// there. What it returns takes the registration back.
+std::function<void()> RegisterDocumentClass() {
+  ParsingTurn turn;
+  comlib::ComPtr<IClassFactory> factory;
+  DWORD cookie = 0;
+  if (FAILED(::CoGetClassObject(xml::kClsidDomDocument, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                factory.PutVoid())) ||
+      FAILED(::CoRegisterClassObject(xml::kClsidDomDocument, factory.Get(), CLSCTX_INPROC_SERVER,
+                                     REGCLS_MULTIPLEUSE, &cookie)))
+    return nullptr;
+  return [cookie] {
+    ParsingTurn turn;
+    ::CoRevokeClassObject(cookie);
+  };
+}
+
+}  // namespace
+
+void BackupNodes::ListNew(const std::vector<std::wstring>& found, std::vector<FileRecord>* records,
+                          std::vector<size_t>* recordOf) {
+  // A backup copied into a folder of the same name elsewhere is listed once.
+  DuplicateRule rule;
+  for (const comlib::Bstr& listed : infoFiles) rule.Add(listed.str());
+  for (const std::wstring& path : found) {
+    const bool hidden = rule.Hides(path);
+    if (records) records->push_back(FileRecord{path, hidden, S_OK, ReadXML::Outcome::NotRead, {}});
+    if (hidden) continue;
+    rule.Add(path);
+    infoFiles.emplace_back(path);
+    if (records) recordOf->push_back(records->size() - 1);
+  }
+}
+
 void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecord>* folders) {
+  Load(records, folders, LoadOptions());
+}
+
+void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecord>* folders,
+                       const LoadOptions& options) {
   FileFinder finder;
   for (const comlib::Bstr& root : roots) {
     const FolderForm form = FormOfFolder(root.str());
@@ -41,37 +157,63 @@ void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecor
     }
   }
   finder.AddFileName(L"BackupInfo.xml");
-  const std::vector<std::wstring> found = finder.Find();
-  if (folders)
+  // After the walk, in the order a walk on one thread meets them.
+  const auto reportFailures = [&finder, folders] {
+    if (!folders) return;
     for (const FileFinder::Failure& failure : finder.Failures())
       folders->push_back(FolderRecord{failure.folder, FolderRecord::Problem::CannotSearch, failure.error});
-
-  // A backup copied into a folder of the same name elsewhere is listed once.
-  DuplicateRule rule;
-  for (const comlib::Bstr& listed : infoFiles) rule.Add(listed.str());
+  };
+  const size_t workers = options.workers ? options.workers : WorkerPool::DefaultWorkers();
   const size_t firstNew = infoFiles.size();
   std::vector<size_t> recordOf;  // record index per path of infoFiles from firstNew on
-  for (const std::wstring& path : found) {
-    const bool hidden = rule.Hides(path);
-    if (records) records->push_back(FileRecord{path, hidden, S_OK, ReadXML::Outcome::NotRead, {}});
-    if (hidden) continue;
-    rule.Add(path);
-    infoFiles.emplace_back(path);
-    if (records) recordOf.push_back(records->size() - 1);
+
+  if (workers <= 1) {
+    ListNew(finder.Find(), records, &recordOf);
+    reportFailures();
+    for (size_t i = 0; i < infoFiles.size(); ++i) {
+      Reading reading;
+      ReadOne(infoFiles[i].str(), &reading);
+      if (records && i >= firstNew) {
+        FileRecord& record = (*records)[recordOf[i - firstNew]];
+        record.status = reading.status;
+        record.outcome = reading.outcome;
+        record.failure = reading.failure;
+      }
+      if (reading.status == S_OK) entries.push_back(std::move(reading.node));
+    }
+    return;
   }
 
+  Readings readings;
+  // Declared last: its threads end before what their tasks use.
+  WorkerPool pool(workers, options.wait, RegisterDocumentClass);
+  const auto read = [&readings, &pool](const std::wstring& path) {
+    Reading* slot = nullptr;
+    if (!readings.Claim(path, &slot)) return;
+    // Before further folders, so that few readings wait in the queue.
+    pool.Post([path, slot] { ReadOne(path, slot); }, true);
+  };
+  for (const comlib::Bstr& listed : infoFiles) read(listed.str());
+  // Every thread may list folders: on a share each listing waits on the
+  // network, and the readings, queued first, never wait behind them long.
+  ListNew(finder.Find(pool, workers, read), records, &recordOf);
+  reportFailures();
+
   for (size_t i = 0; i < infoFiles.size(); ++i) {
-    ReadXML reader(infoFiles[i].c_str());
-    const HRESULT status = reader.Read();
+    const std::wstring path = infoFiles[i].str();
+    Reading* reading = readings.Find(path);
+    Reading late;
+    if (!reading) {  // listed, yet not seen by the walk: cannot happen, but read it as before
+      ReadOne(path, &late);
+      reading = &late;
+    }
     if (records && i >= firstNew) {
       FileRecord& record = (*records)[recordOf[i - firstNew]];
-      record.status = status;
-      record.outcome = reader.LastOutcome();
-      record.failure = reader.Failure();
+      record.status = reading->status;
+      record.outcome = reading->outcome;
+      record.failure = reading->failure;
     }
-    if (status != S_OK) continue;
-    entries.emplace_back();
-    reader.GetBackupNode(&entries.back());
+    if (reading->status == S_OK) entries.push_back(std::move(reading->node));
   }
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -42,6 +43,16 @@ class BackupNodes {
   };
   static constexpr size_t kNoRow = static_cast<size_t>(-1);
 
+  // How Load searches and reads.
+  struct LoadOptions {
+    // Threads of the pool, at most WorkerPool::kMaxWorkers; 0 for
+    // WorkerPool::DefaultWorkers(). 1 walks and reads on the calling thread.
+    size_t workers = 0;
+    // Blocks the calling thread until the pool's handle is set; none: a
+    // plain wait.
+    std::function<void(HANDLE)> wait;
+  };
+
   BackupNodes() = default;
   BackupNodes(const BackupNodes&) = default;
   BackupNodes& operator=(const BackupNodes&) = default;
@@ -50,8 +61,11 @@ class BackupNodes {
   void SetPaths(const std::vector<comlib::Bstr>& paths);
   // Finds, filters and reads; records says what became of each file found,
   // folders which folders gave nothing. Empty and relative roots are not
-  // searched.
+  // searched. Folders are listed and files read on a pool of threads;
+  // entries and records come out as one thread walking and reading in order
+  // makes them.
   void Load(std::vector<FileRecord>* records = nullptr, std::vector<FolderRecord>* folders = nullptr);
+  void Load(std::vector<FileRecord>* records, std::vector<FolderRecord>* folders, const LoadOptions& options);
   void BuildDependencies();
   // S_OK and the position of the first entry shown by the item; S_FALSE when none is.
   HRESULT FindByTreeItem(HTREEITEM item, size_t* position);
@@ -70,6 +84,9 @@ class BackupNodes {
   std::vector<BackupNode> entries;
 
  private:
+  // The found paths, filtered by the duplicate rule into infoFiles.
+  void ListNew(const std::vector<std::wstring>& found, std::vector<FileRecord>* records,
+               std::vector<size_t>* recordOf);
   const std::vector<size_t>& PositionsOf(const ObjectId& id);
 
   // Look-ups by id and by tree item, so that the page's calls stay near

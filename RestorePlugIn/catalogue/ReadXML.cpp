@@ -29,13 +29,29 @@ HRESULT ReadXML::Read() {
   return comlib::Guard([this] { return ReadFile(); }, E_FAIL);
 }
 
-HRESULT ReadXML::ReadFile() {
+HRESULT ReadXML::Fetch() {
+  return comlib::Guard([this] { return FetchFile(); }, E_FAIL);
+}
+
+HRESULT ReadXML::FetchFile() {
   node_.Clear();
   node_.infoFilePath = path_;
-
+  outcome_ = Outcome::NotRead;
   failure_ = xml::LoadFailure();
+  bytes_.clear();
+  fetched_ = true;
+  if (FAILED(xml::ReadFileBytes(path_.c_str(), &bytes_, &failure_))) return Finish(Outcome::CannotLoad, S_FALSE);
+  return S_OK;
+}
+
+HRESULT ReadXML::ReadFile() {
+  // Each Read without a Fetch before it reads the file afresh.
+  if (!fetched_) RETURN_IF_FAILED(FetchFile());
+  fetched_ = false;
+  if (outcome_ == Outcome::CannotLoad) return S_FALSE;
+
   xml::Document document;
-  if (FAILED(document.Load(path_.c_str()))) {
+  if (FAILED(document.Parse(std::move(bytes_)))) {
     failure_ = document.Failure();
     return Finish(Outcome::CannotLoad, S_FALSE);
   }

@@ -2,6 +2,8 @@
 // Reads one backup information file ("BackupInfo.xml") into a BackupNode.
 #include <windows.h>
 
+#include <string>
+
 #include "catalogue/BackupNode.h"
 #include "catalogue/LoadFailure.h"
 #include "comlib/Bstr.h"
@@ -27,6 +29,9 @@ class ReadXML {
 
   // S_OK, S_FALSE (nothing to read) or E_FAIL (malformed).
   HRESULT Read();
+  // Reads the file's bytes, so that the Read after it only parses them:
+  // S_OK, or S_FALSE when they cannot be read (Read then says the same).
+  HRESULT Fetch();
   void GetBackupNode(BackupNode* node) const;
   Outcome LastOutcome() const noexcept { return outcome_; }
   // Why the file could not be loaded (CannotLoad).
@@ -37,10 +42,13 @@ class ReadXML {
     outcome_ = outcome;
     return status;
   }
+  HRESULT FetchFile();
   HRESULT ReadFile();
 
   comlib::Bstr path_;
   BackupNode node_;
   Outcome outcome_ = Outcome::NotRead;
   xml::LoadFailure failure_;
+  bool fetched_ = false;
+  std::string bytes_;
 };

@@ -81,36 +81,6 @@ struct SafeArrayOwner {
   ~SafeArrayOwner() { if (array) ::SafeArrayDestroy(array); }
 };
 
-HRESULT ReadWholeFile(const wchar_t* path, std::string* bytes, LoadFailure* failure) noexcept {
-  failure->kind = LoadFailure::Kind::CannotRead;
-  comlib::UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return failure->status = comlib::LastErrorStatus();
-  LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file.get(), &size)) return failure->status = comlib::LastErrorStatus();
-  if (size.QuadPart > kMaxFileBytes) {
-    failure->kind = LoadFailure::Kind::TooLarge;
-    failure->size = size.QuadPart;
-    return failure->status = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
-  }
-  try {
-    bytes->resize(static_cast<size_t>(size.QuadPart));
-  } catch (...) {
-    return failure->status = E_OUTOFMEMORY;
-  }
-  DWORD read = 0;
-  if (!bytes->empty() && !::ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr))
-    return failure->status = comlib::LastErrorStatus();
-  bytes->resize(read);
-  if (bytes->empty()) {
-    failure->kind = LoadFailure::Kind::NotWellFormed;
-    failure->text = L"the file is empty";
-    return failure->status = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
-  }
-  *failure = LoadFailure();
-  return S_OK;
-}
-
 // Where and why a document is not well formed, from a SAX parse of the same
 // bytes, for parsers whose document object says neither (Wine's).
 void LocateParseError(const VARIANT& source, LoadFailure* failure) noexcept {
@@ -236,6 +206,31 @@ bool DeclaredEncoding(const Units& u, size_t begin, size_t end, std::wstring* na
 }
 
 }  // namespace
+
+HRESULT ReadFileBytes(const wchar_t* path, std::string* bytes, LoadFailure* failure) noexcept {
+  failure->kind = LoadFailure::Kind::CannotRead;
+  comlib::UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return failure->status = comlib::LastErrorStatus();
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file.get(), &size)) return failure->status = comlib::LastErrorStatus();
+  if (size.QuadPart > kMaxFileBytes) {
+    failure->kind = LoadFailure::Kind::TooLarge;
+    failure->size = size.QuadPart;
+    return failure->status = HRESULT_FROM_WIN32(ERROR_FILE_TOO_LARGE);
+  }
+  try {
+    bytes->resize(static_cast<size_t>(size.QuadPart));
+  } catch (...) {
+    return failure->status = E_OUTOFMEMORY;
+  }
+  DWORD read = 0;
+  if (!bytes->empty() && !::ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr))
+    return failure->status = comlib::LastErrorStatus();
+  bytes->resize(read);
+  *failure = LoadFailure();
+  return S_OK;
+}
 
 bool CheckBytes(const unsigned char* b, size_t size, LoadFailure* failure) {
   *failure = LoadFailure();
@@ -392,11 +387,22 @@ HRESULT Document::Load(const wchar_t* path) noexcept {
   failure_ = LoadFailure();
   doc_.Reset();
   RETURN_HR_IF(E_INVALIDARG, !path);
+  // The bytes are read once and parsed from memory, so the file that was
+  // checked is the file that is parsed.
+  std::string bytes;
+  RETURN_IF_FAILED(ReadFileBytes(path, &bytes, &failure_));
+  return Parse(std::move(bytes));
+}
+
+HRESULT Document::Parse(std::string bytes) noexcept {
+  failure_ = LoadFailure();
+  doc_.Reset();
   return comlib::Guard([&]() -> HRESULT {
-    // The bytes are read once and parsed from memory, so the file that was
-    // checked is the file that is parsed.
-    std::string bytes;
-    RETURN_IF_FAILED(ReadWholeFile(path, &bytes, &failure_));
+    if (bytes.empty()) {
+      failure_.kind = LoadFailure::Kind::NotWellFormed;
+      failure_.text = L"the file is empty";
+      return failure_.status = HRESULT_FROM_WIN32(ERROR_INVALID_DATA);
+    }
     if (!CheckBytes(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &failure_))
       return failure_.status;
     const HRESULT created = Create();

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <msxml2.h>
 
+#include <string>
+
 #include "catalogue/LoadFailure.h"
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
@@ -43,6 +45,10 @@ class Element {
   comlib::ComPtr<IXMLDOMElement> e_;
 };
 
+// The whole file, as Load reads it: fails for a missing or unreadable file
+// and for one above the size limit, with failure saying which.
+HRESULT ReadFileBytes(const wchar_t* path, std::string* bytes, LoadFailure* failure) noexcept;
+
 class Document {
  public:
   // A fresh empty document; fails when the document object cannot be made.
@@ -52,6 +58,8 @@ class Document {
   // byte check cannot look into, a document type declaration and a
   // document that is not well formed; Failure() then says which.
   HRESULT Load(const wchar_t* path) noexcept;
+  // Load's checks and parse, for bytes read by ReadFileBytes.
+  HRESULT Parse(std::string bytes) noexcept;
   const LoadFailure& Failure() const noexcept { return failure_; }
   Element DocumentElement() const noexcept;
   HRESULT CreateElement(const wchar_t* tag, Element* out) noexcept;

@@ -1,6 +1,7 @@
 #include "selection/RestorePropertyPage1.h"
 
 #include "selection/Settings.h"
+#include "comlib/PumpingWait.h"
 #include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 #include "resource.h"
@@ -14,6 +15,9 @@ namespace {
 const comlib::PageResources kResources = {IDD_RESTOREPROPERTYPAGE1, IDS_TITLE_RESTOREPROPERTYPAGE1,
                                           IDS_HELPFILE_RESTOREPROPERTYPAGE1,
                                           IDS_DOCSTRING_RESTOREPROPERTYPAGE1};
+
+// A search that takes longer than this shows the wait cursor.
+constexpr DWORD kBusyCursorAfterMs = 500;
 
 // State image 1 is the unchecked box of a tree with check boxes.
 constexpr UINT kUnchecked = 1;
@@ -223,7 +227,11 @@ std::vector<comlib::Bstr> CRestorePropertyPage1::ReadFolders() {
 
 void CRestorePropertyPage1::LoadCatalogue(const std::vector<comlib::Bstr>& folders) {
   catalogue_.SetPaths(folders);
-  catalogue_.Load();
+  // The host expects the page to block until the tree is filled; a long
+  // search at least shows that it is busy.
+  BackupNodes::LoadOptions options;
+  options.wait = [](HANDLE done) { comlib::BlockingWaitShowingBusy(done, kBusyCursorAfterMs); };
+  catalogue_.Load(nullptr, nullptr, options);
   catalogue_.BuildDependencies();
 }
 

@@ -45,6 +45,12 @@ class RealMachineImpl final : public Machine {
                                          MWMO_INPUTAVAILABLE);
   }
 
+  DWORD Wait(HANDLE handle, DWORD timeoutMs) override {
+    return ::WaitForSingleObject(handle, timeoutMs);
+  }
+
+  HCURSOR SetCursor(HCURSOR cursor) override { return ::SetCursor(cursor); }
+
   DWORD TickCount() override { return ::GetTickCount(); }
 
   std::wstring ComputerName() override {

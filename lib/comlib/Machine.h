@@ -23,6 +23,10 @@ class Machine {
   // MsgWaitForMultipleObjectsEx over count handles (0 or 1), waking for any
   // input, including input already seen.
   virtual DWORD MsgWait(DWORD count, const HANDLE* handles, DWORD timeoutMs) = 0;
+  // WaitForSingleObject: blocks without dispatching messages.
+  virtual DWORD Wait(HANDLE handle, DWORD timeoutMs) = 0;
+  // SetCursor: the cursor shown before.
+  virtual HCURSOR SetCursor(HCURSOR cursor) = 0;
   // GetTickCount.
   virtual DWORD TickCount() = 0;
   // The NetBIOS computer name; empty when it cannot be read.

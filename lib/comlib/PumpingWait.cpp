@@ -1,6 +1,7 @@
 #include "PumpingWait.h"
 
 #include "Machine.h"
+#include "Result.h"
 
 namespace comlib {
 namespace {
@@ -57,6 +58,19 @@ HRESULT MessagePumpingWait(DWORD timeoutMs, HANDLE handle) noexcept {
       remaining = spent >= remaining ? 0 : remaining - spent;
     }
   }
+}
+
+HRESULT BlockingWaitShowingBusy(HANDLE handle, DWORD showBusyAfterMs) noexcept {
+  Machine& machine = CurrentMachine();
+  DWORD result = machine.Wait(handle, showBusyAfterMs);
+  if (result == WAIT_TIMEOUT) {
+    const HCURSOR before = machine.SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+    result = machine.Wait(handle, INFINITE);
+    machine.SetCursor(before);
+  }
+  if (result == WAIT_OBJECT_0) return S_OK;
+  if (result == WAIT_FAILED) return LastErrorStatus();
+  return E_FAIL;
 }
 
 }  // namespace comlib

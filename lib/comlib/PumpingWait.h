@@ -12,4 +12,10 @@ namespace comlib {
 // with its exit code, when the wait returns.
 HRESULT MessagePumpingWait(DWORD timeoutMs, HANDLE handle) noexcept;
 
+// Waits for the handle without dispatching anything, for a caller that
+// must not be re-entered meanwhile. Once the wait has lasted showBusyAfterMs
+// milliseconds the wait cursor shows, until the handle is set. S_OK, or the
+// failure status of the wait.
+HRESULT BlockingWaitShowingBusy(HANDLE handle, DWORD showBusyAfterMs) noexcept;
+
 }  // namespace comlib

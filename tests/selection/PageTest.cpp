@@ -85,6 +85,31 @@ TEST_F(PageTest, TreeShowsDependentsUnderTheirParentAndEveryBackupOnce) {
   EXPECT_EQ(L"View Info", comlib::WindowText(::GetDlgItem(page.window(), 213)));
 }
 
+TEST_F(PageTest, ASearchLongerThanHalfASecondShowsTheWaitCursorUntilTheTreeIsFilled) {
+  WriteFixtures();
+  const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
+  const HCURSOR busy = ::LoadCursorW(nullptr, IDC_WAIT);
+  using Waits = std::vector<std::pair<DWORD, HCURSOR>>;
+  struct Case {
+    const char* name;
+    bool slow;
+    Waits waits;  // time limit of each wait, cursor shown as it began
+  };
+  for (const Case& c : {Case{"quick", false, {{500, arrow}}}, Case{"slow", true, {{500, arrow}, {INFINITE, busy}}}}) {
+    SCOPED_TRACE(c.name);
+    machine.blockingWaits.clear();
+    machine.slowWaits = c.slow;
+    machine.cursor = arrow;
+    PageHost page;
+    page.Open();
+    Waits waits;
+    for (const FakeMachine::BlockingWait& w : machine.blockingWaits) waits.emplace_back(w.timeoutMs, w.cursor);
+    EXPECT_TRUE(c.waits == waits);
+    EXPECT_EQ(arrow, machine.cursor);
+    EXPECT_EQ(L"Root[Mid[Leaf]],B04Legacy,DupA[DupChild],DupB,NullId", TreeText(page.backupTree()));
+  }
+}
+
 TEST_F(PageTest, EachCopyOfARepeatedIdCommitsItself) {
   PageHost page;
   LeaveWith(page, L"DupB");

@@ -3,6 +3,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <utility>
 
 namespace testing_support {
 
@@ -124,6 +125,23 @@ DWORD FakeMachine::MsgWait(DWORD count, const HANDLE* handles, DWORD timeoutMs) 
   }
   return result;
 }
+
+DWORD FakeMachine::Wait(HANDLE handle, DWORD timeoutMs) {
+  blockingWaits.push_back({timeoutMs, cursor});
+  if (timeoutMs != INFINITE && slowWaits) {
+    clock += timeoutMs;
+    pausedMs += timeoutMs;
+    return WAIT_TIMEOUT;
+  }
+  const DWORD result = ::WaitForSingleObject(handle, hangLimitMs);
+  if (result == WAIT_TIMEOUT) {
+    hung = true;
+    return WAIT_FAILED;
+  }
+  return result;
+}
+
+HCURSOR FakeMachine::SetCursor(HCURSOR shown) { return std::exchange(cursor, shown); }
 
 DWORD FakeMachine::TickCount() { return clock; }
 

@@ -74,8 +74,22 @@ class FakeMachine : public comlib::Machine {
   bool BrowseForFolder(const wchar_t* title, std::wstring* path) override;
   UINT TrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner) override;
   DWORD MsgWait(DWORD count, const HANDLE* handles, DWORD timeoutMs) override;
+  DWORD Wait(HANDLE handle, DWORD timeoutMs) override;
+  HCURSOR SetCursor(HCURSOR cursor) override;
   DWORD TickCount() override;
   std::wstring ComputerName() override;
+
+  // Blocking waits: each with its time limit and the cursor shown while it
+  // began. A timed one runs out on virtual time when slowWaits is set, as
+  // for work that takes long; otherwise it ends when the handle is set,
+  // with no virtual time spent.
+  struct BlockingWait {
+    DWORD timeoutMs;
+    HCURSOR cursor;
+  };
+  std::vector<BlockingWait> blockingWaits;
+  bool slowWaits = false;
+  HCURSOR cursor = nullptr;  // the cursor shown
 };
 
 }  // namespace testing_support

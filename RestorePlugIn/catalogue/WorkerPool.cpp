@@ -1,0 +1,183 @@
+#include "catalogue/WorkerPool.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+// As much as a program's main thread gets by default: the parser's
+// recursion stays within what it has on Windows, and only what is used is
+// committed.
+constexpr SIZE_T kStackReserve = 1 << 20;
+
+class Locked {
+ public:
+  explicit Locked(SRWLOCK* lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(lock_); }
+  ~Locked() { ::ReleaseSRWLockExclusive(lock_); }
+  Locked(const Locked&) = delete;
+  Locked& operator=(const Locked&) = delete;
+
+ private:
+  SRWLOCK* lock_;
+};
+
+}  // namespace
+
+size_t WorkerPool::DefaultWorkers() noexcept {
+  SYSTEM_INFO info = {};
+  ::GetSystemInfo(&info);
+  return std::clamp<size_t>(info.dwNumberOfProcessors, 1, kMaxWorkers);
+}
+
+WorkerPool::WorkerPool(size_t workers, Waiter wait, Setup setup)
+    : wait_(std::move(wait)), setup_(std::move(setup)), idle_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {
+  workers = std::clamp<size_t>(workers, 1, kMaxWorkers);
+  if (!idle_) return;  // no event to wait on: every task runs in Wait
+  threads_.reserve(workers);
+  for (size_t i = 0; i < workers; ++i) {
+    {
+      // Counted before it starts, so that Wait never takes a thread that is
+      // still starting for one that will not serve.
+      Locked hold(&lock_);
+      ++serving_;
+    }
+    HANDLE thread = ::CreateThread(nullptr, kStackReserve, &WorkerPool::ThreadMain, this,
+                                   STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) {
+      Locked hold(&lock_);
+      --serving_;
+      break;
+    }
+    threads_.emplace_back(thread);
+  }
+}
+
+WorkerPool::~WorkerPool() {
+  {
+    Locked hold(&lock_);
+    stop_ = true;
+  }
+  ::WakeAllConditionVariable(&wake_);
+  for (const comlib::UniqueHandle& thread : threads_) ::WaitForSingleObject(thread.get(), INFINITE);
+}
+
+DWORD WINAPI WorkerPool::ThreadMain(void* self) noexcept {
+  static_cast<WorkerPool*>(self)->Run();
+  return 0;
+}
+
+void WorkerPool::SetIdleLocked() noexcept {
+  if (serving_ == 0 || (running_ == 0 && urgent_.empty() && tasks_.empty())) ::SetEvent(idle_.get());
+}
+
+bool WorkerPool::TakeLocked(std::function<void()>* task) {
+  if (failure_) {
+    urgent_.clear();
+    tasks_.clear();
+    return false;
+  }
+  if (!urgent_.empty()) {
+    *task = std::move(urgent_.front());
+    urgent_.pop_front();
+    return true;
+  }
+  if (!tasks_.empty()) {
+    *task = std::move(tasks_.back());
+    tasks_.pop_back();
+    return true;
+  }
+  return false;
+}
+
+void WorkerPool::RunOne(std::function<void()>& task) noexcept {
+  try {
+    task();
+  } catch (...) {
+    Locked hold(&lock_);
+    if (!failure_) failure_ = std::current_exception();
+  }
+  task = nullptr;  // what it holds goes now, outside the lock
+}
+
+void WorkerPool::Run() noexcept {
+  const bool apartment = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  if (!apartment) {
+    Locked hold(&lock_);
+    --serving_;
+    SetIdleLocked();
+    return;
+  }
+  std::function<void()> leave;
+  if (setup_) {
+    try {
+      leave = setup_();
+    } catch (...) {
+      // Without it the tasks run as they would anyway.
+    }
+  }
+  std::function<void()> task;
+  for (;;) {
+    {
+      Locked hold(&lock_);
+      while (!stop_ && !TakeLocked(&task)) {
+        SetIdleLocked();
+        ::SleepConditionVariableSRW(&wake_, &lock_, INFINITE, 0);
+      }
+      if (stop_) break;
+      ++running_;
+    }
+    RunOne(task);
+    Locked hold(&lock_);
+    --running_;
+    SetIdleLocked();
+  }
+  task = nullptr;
+  if (leave) {
+    try {
+      leave();
+    } catch (...) {
+    }
+  }
+  ::CoUninitialize();
+}
+
+void WorkerPool::Post(std::function<void()> task, bool urgent) {
+  {
+    Locked hold(&lock_);
+    (urgent ? urgent_ : tasks_).push_back(std::move(task));
+    if (serving_ > 0) ::ResetEvent(idle_.get());
+  }
+  ::WakeConditionVariable(&wake_);
+}
+
+void WorkerPool::Wait() {
+  if (idle_) {
+    if (wait_)
+      wait_(idle_.get());
+    // Whatever the waiter did, nothing is taken before the pool is idle.
+    for (;;) {
+      {
+        Locked hold(&lock_);
+        if (serving_ == 0 || (running_ == 0 && urgent_.empty() && tasks_.empty())) break;
+      }
+      ::WaitForSingleObject(idle_.get(), INFINITE);
+    }
+  }
+  // No thread serves: the calling thread runs what is left.
+  std::function<void()> task;
+  for (;;) {
+    {
+      Locked hold(&lock_);
+      if (!TakeLocked(&task)) break;
+    }
+    RunOne(task);
+  }
+  std::exception_ptr failure;
+  {
+    Locked hold(&lock_);
+    failure = std::exchange(failure_, nullptr);
+  }
+  if (failure) std::rethrow_exception(failure);
+}

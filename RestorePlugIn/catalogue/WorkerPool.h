@@ -1,0 +1,67 @@
+#pragma once
+// A few threads that run the catalogue's search and reads while the page's
+// thread waits. Each thread lives in its own single-threaded apartment, so
+// the document objects it makes are its own; tasks hand back plain data.
+#include <windows.h>
+
+#include <deque>
+#include <exception>
+#include <functional>
+#include <vector>
+
+#include "comlib/Unique.h"
+
+class WorkerPool {
+ public:
+  // Blocks the calling thread until the handle is set.
+  using Waiter = std::function<void(HANDLE)>;
+  // Runs on each thread in its apartment before its first task; what it
+  // returns runs there after the last.
+  using Setup = std::function<std::function<void()>()>;
+
+  // The core count, at most kMaxWorkers: the walk waits on the file system
+  // and the reads on the processor, and the host is a 32-bit process whose
+  // threads and address space stay few.
+  static size_t DefaultWorkers() noexcept;
+  static constexpr size_t kMaxWorkers = 8;
+
+  // Starts up to workers threads (at least one is asked for). Threads that
+  // cannot start or cannot enter an apartment take no tasks; with none at
+  // all, Wait runs every task on the calling thread.
+  explicit WorkerPool(size_t workers, Waiter wait = Waiter(), Setup setup = Setup());
+  ~WorkerPool();
+  WorkerPool(const WorkerPool&) = delete;
+  WorkerPool& operator=(const WorkerPool&) = delete;
+
+  // From the owner or from a running task. Urgent tasks run before the
+  // others; the rest run the last posted first, which keeps a walk's
+  // frontier narrow.
+  void Post(std::function<void()> task, bool urgent = false);
+  // Until every posted task, and every task those posted, has run. The
+  // first exception a task threw comes out here; the tasks after it are
+  // dropped.
+  void Wait();
+
+  size_t Threads() const noexcept { return threads_.size(); }
+
+ private:
+  static DWORD WINAPI ThreadMain(void* self) noexcept;
+  void Run() noexcept;
+  // Under the lock: the next task, or false when there is none.
+  bool TakeLocked(std::function<void()>* task);
+  void RunOne(std::function<void()>& task) noexcept;
+  void SetIdleLocked() noexcept;
+
+  Waiter wait_;
+  Setup setup_;
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  CONDITION_VARIABLE wake_ = CONDITION_VARIABLE_INIT;
+  std::deque<std::function<void()>> urgent_;
+  std::deque<std::function<void()>> tasks_;
+  size_t running_ = 0;
+  size_t serving_ = 0;  // threads that take tasks
+  bool stop_ = false;
+  std::exception_ptr failure_;
+  comlib::UniqueHandle idle_;  // set while nothing is queued or running, or no thread serves
+  std::vector<comlib::UniqueHandle> threads_;
+};
