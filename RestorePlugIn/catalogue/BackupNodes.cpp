@@ -5,6 +5,7 @@
 #include "catalogue/WorkerPool.h"
 #include "catalogue/Xml.h"
 #include "comlib/ComPtr.h"
+#include "comlib/MsxmlIds.h"
 
 bool DuplicateRule::Hides(const std::wstring& path) const {
   const std::wstring folder = FolderNameOf(path);
@@ -112,9 +113,9 @@ std::function<void()> RegisterDocumentClass() {
   ParsingTurn turn;
   comlib::ComPtr<IClassFactory> factory;
   DWORD cookie = 0;
-  if (FAILED(::CoGetClassObject(xml::kClsidDomDocument, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+  if (FAILED(::CoGetClassObject(comlib::msxml::kClsidDomDocument, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
                                 factory.PutVoid())) ||
-      FAILED(::CoRegisterClassObject(xml::kClsidDomDocument, factory.Get(), CLSCTX_INPROC_SERVER,
+      FAILED(::CoRegisterClassObject(comlib::msxml::kClsidDomDocument, factory.Get(), CLSCTX_INPROC_SERVER,
                                      REGCLS_MULTIPLEUSE, &cookie)))
     return nullptr;
   return [cookie] {
