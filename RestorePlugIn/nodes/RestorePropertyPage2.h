@@ -85,7 +85,7 @@ class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>
  protected:
   ~CRestorePropertyPage2() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
-  // Starts the restore (RestorePage2Apply.cpp).
+  // Starts the restore (RestorePropertyPage2Apply.cpp).
   HRESULT OnApply() noexcept override;
   HRESULT OnPhaseCompleted(LONG value, BSTR text) noexcept override;
   HRESULT OnServicePartCompleted(LONG value, BSTR text) noexcept override;

@@ -14,7 +14,7 @@
 #include "comlib/Dialog.h"
 #include "resource.h"
 #include "selection/Details.h"
-#include "selection/DetailsProcedure.h"
+#include "selection/DetailsCommand.h"
 
 namespace details_test {
 namespace {
@@ -194,7 +194,7 @@ TEST_F(DetailsTest, PaintingInvalidatesTheHostedControls) {
 
 // --- the procedure of the page's Details command --------------------------
 
-class DetailsProcedureTest : public FrameworkTest {
+class RunServiceDetailsTest : public FrameworkTest {
  protected:
   void SetUp() override {
     FrameworkTest::SetUp();
@@ -211,7 +211,7 @@ class DetailsProcedureTest : public FrameworkTest {
   ServiceEntry service;
 };
 
-TEST_F(DetailsProcedureTest, OkWritesTheChoiceBackAndTheNextRunStartsFromIt) {
+TEST_F(RunServiceDetailsTest, OkWritesTheChoiceBackAndTheNextRunStartsFromIt) {
   DetailsDriver first([](HWND d) {
     HWND list = SelectorList(d);
     EXPECT_EQ((std::vector<std::wstring>{L"alarms.dat", L"archive\\2024.dat", L"project.dat"}),
@@ -244,7 +244,7 @@ TEST_F(DetailsProcedureTest, OkWritesTheChoiceBackAndTheNextRunStartsFromIt) {
   EXPECT_TRUE(second.ran());
 }
 
-TEST_F(DetailsProcedureTest, CancelAfterAChangeLeavesTheServiceAsItWas) {
+TEST_F(RunServiceDetailsTest, CancelAfterAChangeLeavesTheServiceAsItWas) {
   service.items = {MakeItem(L"old.dat", 7)};
   service.selectionValues = {7};
   service.arguments = MakeArguments("before");
@@ -260,7 +260,7 @@ TEST_F(DetailsProcedureTest, CancelAfterAChangeLeavesTheServiceAsItWas) {
   EXPECT_EQ("before", Bytes(service.arguments));
 }
 
-TEST_F(DetailsProcedureTest, AHelperWithoutEditorLeavesEmptyArgumentsOnOk) {
+TEST_F(RunServiceDetailsTest, AHelperWithoutEditorLeavesEmptyArgumentsOnOk) {
   service.helperId = FromGuid(kFileHelper);
   service.arguments = MakeArguments("stale");
   service.items = {MakeItem(L"old.dat", 7)};
@@ -274,7 +274,7 @@ TEST_F(DetailsProcedureTest, AHelperWithoutEditorLeavesEmptyArgumentsOnOk) {
   EXPECT_TRUE(service.items.empty());
 }
 
-TEST_F(DetailsProcedureTest, AHelperThatCannotBeCreatedShowsNothing) {
+TEST_F(RunServiceDetailsTest, AHelperThatCannotBeCreatedShowsNothing) {
   service.helperId = ObjectIdFromText(L"{00000000-0000-0000-0000-00000000BEEF}");
   service.arguments = MakeArguments("kept");
   DetailsDriver driver([](HWND d) { Press(d, IDOK); });
