@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Fixture.h"
+#include "DetailsFixture.h"
 #include "TestSupport.h"
 #include "ZelFramework.h"
 #include "catalogue/BackupNode.h"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComFakes.h"
 #include "Harness.h"
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
@@ -83,21 +84,7 @@ TEST(PageInterfaces, IsAPropertyPageWithItsTitleAndSize) {
 }
 
 TEST(PageInterfaces, CanBeAggregated) {
-  // An outer object that hands every interface to the page.
-  struct Outer : IUnknown {
-    IUnknown* inner = nullptr;
-    ULONG refs = 1;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-      if (::IsEqualIID(riid, IID_IUnknown)) {
-        *ppv = this;
-        AddRef();
-        return S_OK;
-      }
-      return inner->QueryInterface(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() noexcept override { return --refs; }
-  } outer;
+  testing_support::AggregatingOuter outer;
   comlib::ComPtr<IUnknown> inner;
   ASSERT_EQ(S_OK, CRestorePropertyPage1::CreateInstance(&outer, IID_IUnknown, inner.PutVoid()));
   outer.inner = inner.Get();
