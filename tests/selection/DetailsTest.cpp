@@ -69,12 +69,15 @@ TEST_F(DetailsTest, HostsFollowTheDialogWhenItGrows) {
     dialog.SetDetailsData({MakeItem(L"a.dat", 1)}, {});
     if (withEditor) dialog.SetArgumentEditor(kArgumentEditor);
     DetailsDriver driver([&](HWND d) {
-      const RECT client = Client(d);
-      const int w = client.right, h = client.bottom;
-      const int band = withEditor ? 200 : 40;
-      EXPECT_EQ((RECT{10, 10, w - 10, h - band}), ClientRectOf(d, kSelector));
+      // The template is 302 x 337 dialog units; its 8-point Tahoma has base
+      // units of 7 x 13 pixels in the test prefix, so the client is
+      // 529 x 548 pixels. The hosts keep 10 pixels from the edges, above a
+      // band of 40 for the buttons, or of 200 with the editor in it.
+      EXPECT_EQ((RECT{0, 0, 529, 548}), Client(d));
+      EXPECT_EQ(withEditor ? (RECT{10, 10, 519, 348}) : (RECT{10, 10, 519, 508}),
+                ClientRectOf(d, kSelector));
       if (withEditor)
-        EXPECT_EQ((RECT{10, h - band + 10, w - 10, h - 40}), ClientRectOf(d, kEditor));
+        EXPECT_EQ((RECT{10, 358, 519, 508}), ClientRectOf(d, kEditor));
       else
         EXPECT_EQ(nullptr, ::GetDlgItem(d, kEditor));
       const RECT selector = ClientRectOf(d, kSelector), editor = ClientRectOf(d, kEditor);

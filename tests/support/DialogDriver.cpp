@@ -54,6 +54,9 @@ void CALLBACK DialogDriver::Timer(HWND, UINT, UINT_PTR, DWORD) {
 void DialogDriver::Tick() {
   if (driving_) return;  // a tick from a loop that drive itself runs
   if (!ran_) {
+    // A modal loop shows its dialog when it first runs out of messages; a
+    // busy machine can let the timer come first.
+    if (!::IsWindowVisible(dialog_)) return;
     ran_ = true;
     driving_ = true;
     drive_(dialog_);

@@ -7,7 +7,8 @@
 namespace testing_support {
 
 // Runs `drive` once on the next dialog box that becomes active on this
-// thread (with this caption, when one is given), from inside its modal loop.
+// thread (with this caption, when one is given), from inside its modal loop
+// once the dialog is shown.
 // Construct it before the code that opens the dialog. A dialog still open
 // a few seconds after `drive` returned fails the test and is cancelled, so
 // that a broken drive cannot hang the run.
