@@ -50,15 +50,15 @@ const Case kCases[] = {
     {__LINE__, kBackup, L"WS7", 0, {{{}, kNotOnPrimary, {}}}},
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"ws7"}}, kNotOnPrimary, {{L"NODE1", L"ws7"}}}}},
-    // "Not on a primary node" decides before "duplicate name".
+    // NotOnPrimaryNode decides before DuplicateName.
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"X"}, {true, L"NODE2", L"X"}}, kNotOnPrimary,
        {{L"NODE2", L"X"}, {L"NODE1", L"X"}}}}},
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"WS7"}, {true, L"NODE2", L"WS7"}}, kDuplicate,
        {{L"NODE2", L"WS7"}, {L"NODE1", L"WS7"}}}}},
-    // A secondary node keeping a name another node takes: "duplicate name"
-    // decides before "takes a former name".
+    // A secondary node keeping a name another node takes: DuplicateName
+    // decides before TakesPrimaryName and TakesSecondaryName.
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"WS7"}, {true, L"NODE2", L"SEC1"}}, kDuplicate,
        {{L"NODE2", L"SEC1"}, {L"NODE1", L"WS7"}}}}},
