@@ -58,7 +58,7 @@ const Case kCases[] = {
      {{{{true, L"NODE1", L"WS7"}, {true, L"NODE2", L"WS7"}}, kDuplicate,
        {{L"NODE2", L"WS7"}, {L"NODE1", L"WS7"}}}}},
     // A secondary node keeping a name another node takes: DuplicateName
-    // decides before TakesPrimaryName and TakesSecondaryName.
+    // decides before TakesSecondaryName.
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"WS7"}, {true, L"NODE2", L"SEC1"}}, kDuplicate,
        {{L"NODE2", L"SEC1"}, {L"NODE1", L"WS7"}}}}},
