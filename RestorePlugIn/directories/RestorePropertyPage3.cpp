@@ -9,19 +9,15 @@
 
 namespace {
 
-const comlib::PageResources kResources = {IDD_RESTOREPROPERTYPAGE3, IDS_TITLE_RESTOREPROPERTYPAGE3,
-                                          IDS_HELPFILE_RESTOREPROPERTYPAGE3,
-                                          IDS_DOCSTRING_RESTOREPROPERTYPAGE3};
-
-HRESULT WriteText(BSTR* out, const std::wstring& text) noexcept {
-  if (!out) return E_POINTER;
-  *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-  return *out ? S_OK : E_OUTOFMEMORY;
-}
+const session::WizardPageInfo kPage = {
+    {IDD_RESTOREPROPERTYPAGE3, IDS_TITLE_RESTOREPROPERTYPAGE3, IDS_HELPFILE_RESTOREPROPERTYPAGE3,
+     IDS_DOCSTRING_RESTOREPROPERTYPAGE3},
+    &CLSID_RestorePropertyPage2,
+    IDS_DESCRIPTION_RESTOREPROPERTYPAGE3};
 
 }  // namespace
 
-CRestorePropertyPage3::CRestorePropertyPage3() noexcept : PropertyPage(kResources) {}
+CRestorePropertyPage3::CRestorePropertyPage3() noexcept : WizardPage(kPage) {}
 
 const QITAB* CRestorePropertyPage3::Interfaces() noexcept {
   static const QITAB table[] = {
@@ -35,40 +31,10 @@ const QITAB* CRestorePropertyPage3::Interfaces() noexcept {
   return table;
 }
 
-HRESULT CRestorePropertyPage3::TakeSession() noexcept {
-  IUnknown* first = FirstObject();
-  if (!first) return session_ ? S_OK : E_UNEXPECTED;
-  if (session_ && comlib::SameObject(session_.Get(), first)) return S_OK;
-  comlib::ComPtr<IRestoreModule> session;
-  RETURN_IF_FAILED(first->QueryInterface(__uuidof(IRestoreModule), session.PutVoid()));
-  session_ = std::move(session);
-  return S_OK;
-}
-
 // ---------------------------------------------------------------------------
-// IZelCWPropertyPageAdaption
+// The wizard's questions
 
-STDMETHODIMP CRestorePropertyPage3::Reserved3(LONG) noexcept { return E_NOTIMPL; }
-
-STDMETHODIMP CRestorePropertyPage3::GetNextPage(CLSID* pageClsid) noexcept {
-  if (!pageClsid) return E_POINTER;
-  *pageClsid = CLSID_RestorePropertyPage2;
-  return S_OK;
-}
-
-STDMETHODIMP CRestorePropertyPage3::GetSummary(BSTR* summary) noexcept {
-  return WriteText(summary, std::wstring());
-}
-
-STDMETHODIMP CRestorePropertyPage3::ValidatePage(LONG* ok) noexcept {
-  if (!ok) return E_POINTER;
-  *ok = 0;
-  // Every failure inside, out of memory included, is the page's failure.
-  const HRESULT hr = comlib::Guard([&] { return Validate(ok); });
-  return FAILED(hr) ? E_UNEXPECTED : hr;
-}
-
-HRESULT CRestorePropertyPage3::Validate(LONG* ok) {
+HRESULT CRestorePropertyPage3::Validate(bool* ok) {
   messages_.clear();
   directories::SystemPaths paths;
   paths.project = comlib::WindowText(Item(IDC_PROJECT_DATA));
@@ -79,52 +45,41 @@ HRESULT CRestorePropertyPage3::Validate(LONG* ok) {
       comlib::ResourceString(IDS_DIRECTORY_EXISTS), comlib::ResourceString(IDS_NOT_LOCAL_PATH));
   if (!messages_.empty()) return S_OK;
 
-  RETURN_IF_FAILED(TakeSession());
+  IRestoreModule* session = Session();
+  RETURN_HR_IF_NULL(E_UNEXPECTED, session);
   const comlib::Bstr project(paths.project), server(paths.server), server2(paths.server2),
       workplace(paths.workplace);
   RETURN_IF_FAILED(
-      session_->SetSystemPaths(project.get(), server.get(), server2.get(), workplace.get()));
+      session->SetSystemPaths(project.get(), server.get(), server2.get(), workplace.get()));
 
   const std::wstring name = comlib::WindowText(Item(IDC_SYSTEM_NAME));
   const bool newId = ::IsDlgButtonChecked(hwnd(), IDC_NEW_SYSTEM_ID) == BST_CHECKED;
-  RETURN_IF_FAILED(session_->put_CreateNewSystemId(newId ? 1 : 0));
+  RETURN_IF_FAILED(session->put_CreateNewSystemId(newId ? 1 : 0));
   if (!newId) {
-    *ok = 1;
+    *ok = true;
     return S_OK;
   }
   if (name.empty()) {
     messages_.push_back(comlib::ResourceString(IDS_EMPTY_SYSTEM_NAME));
     return S_OK;
   }
-  RETURN_IF_FAILED(session_->SetNewSystemName(comlib::Bstr(name).get()));
-  *ok = 1;
+  RETURN_IF_FAILED(session->SetNewSystemName(comlib::Bstr(name).get()));
+  *ok = true;
   return S_OK;
 }
 
-STDMETHODIMP CRestorePropertyPage3::GetValidationMessage(BSTR* message) noexcept {
-  if (!message) return E_POINTER;
-  *message = nullptr;
-  if (messages_.empty()) return S_OK;
-  return comlib::Guard([&] {
-    std::wstring text;
-    for (const std::wstring& line : messages_) text += line + L"\n";
-    return WriteText(message, text);
-  });
+std::wstring CRestorePropertyPage3::ValidationMessage() const {
+  std::wstring text;
+  for (const std::wstring& line : messages_) text += line + L"\n";
+  return text;
 }
 
-STDMETHODIMP CRestorePropertyPage3::ActivatePage(LONG* result) noexcept {
-  if (!result) return E_POINTER;
-  const HRESULT hr = TakeSession();
-  if (FAILED(hr)) return E_UNEXPECTED;
-  *result = 1;
-  const HRESULT loaded = comlib::Guard([&] { return LoadProposal(); });
-  return FAILED(loaded) ? E_UNEXPECTED : loaded;
-}
-
-HRESULT CRestorePropertyPage3::LoadProposal() {
+HRESULT CRestorePropertyPage3::OnActivatePage() {
+  IRestoreModule* session = Session();
+  RETURN_HR_IF_NULL(E_UNEXPECTED, session);
   comlib::Bstr project, server, server2, workplace;
   // A path the session cannot hand out reads as empty.
-  session_->GetSystemPaths(project.put(), server.put(), server2.put(), workplace.put());
+  session->GetSystemPaths(project.put(), server.put(), server2.put(), workplace.put());
   directories::SystemPaths paths{project.str(), server.str(),
                                  server2.IsNull() ? server.str() : server2.str(), workplace.str()};
   paths = directories::SystemDirectories(std::move(paths)).Proposal();
@@ -136,36 +91,11 @@ HRESULT CRestorePropertyPage3::LoadProposal() {
   return S_OK;
 }
 
-STDMETHODIMP CRestorePropertyPage3::Reserved9(LONG* result) noexcept {
-  if (!result) return E_POINTER;
-  *result = 0;
-  return S_OK;
-}
-
-STDMETHODIMP CRestorePropertyPage3::SetMessageSink(IUnknown* sink) noexcept {
-  comlib::ComPtr<IZelCWMessageSink> held;
-  // A sink without the interface leaves the page without one; the host is
-  // not told, as it has no use for the answer.
-  if (sink) sink->QueryInterface(__uuidof(IZelCWMessageSink), held.PutVoid());
-  sink_ = std::move(held);
-  return S_OK;
-}
-
-// ---------------------------------------------------------------------------
-// IZelCWPageDescription
-
-STDMETHODIMP CRestorePropertyPage3::GetPageDescription(BSTR* description) noexcept {
-  if (!description) return E_POINTER;
-  *description = nullptr;
-  return comlib::Guard(
-      [&] { return WriteText(description, comlib::ResourceString(IDS_DESCRIPTION_RESTOREPROPERTYPAGE3)); });
-}
-
 // ---------------------------------------------------------------------------
 // Restore callbacks: this page only passes their texts on as progress lines.
 
 HRESULT CRestorePropertyPage3::Forward(BSTR text) noexcept {
-  if (sink_) sink_->AddMessage(0, text);
+  AddMessage(0, text);
   return S_OK;
 }
 
@@ -182,7 +112,6 @@ bool CRestorePropertyPage3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
                                       INT_PTR* result) {
   switch (message) {
     case WM_INITDIALOG:
-      TakeSession();
       ::CheckDlgButton(hwnd(), IDC_SAME_SYSTEM_ID, BST_CHECKED);
       ::CheckDlgButton(hwnd(), IDC_NEW_SYSTEM_ID, BST_UNCHECKED);
       *result = TRUE;

@@ -10,12 +10,9 @@
 
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
-#include "comlib/ComPtr.h"
-#include "comlib/PropertyPage.h"
+#include "session/WizardPage.h"
 
-class CRestorePropertyPage3 : public comlib::PropertyPage<CRestorePropertyPage3>,
-                              public IZelCWPropertyPageAdaption,
-                              public IZelCWPageDescription,
+class CRestorePropertyPage3 : public session::WizardPage<CRestorePropertyPage3>,
                               public IZelAsynchRestoreCallbacks,
                               public IZelServiceRestoreCallbacks {
  public:
@@ -23,19 +20,6 @@ class CRestorePropertyPage3 : public comlib::PropertyPage<CRestorePropertyPage3>
 
   COMLIB_DELEGATING_IUNKNOWN
   static const QITAB* Interfaces() noexcept;
-
-  // IZelCWPropertyPageAdaption
-  STDMETHODIMP Reserved3(LONG value) noexcept override;
-  STDMETHODIMP GetNextPage(CLSID* pageClsid) noexcept override;
-  STDMETHODIMP GetSummary(BSTR* summary) noexcept override;
-  STDMETHODIMP ValidatePage(LONG* ok) noexcept override;
-  STDMETHODIMP GetValidationMessage(BSTR* message) noexcept override;
-  STDMETHODIMP ActivatePage(LONG* result) noexcept override;
-  STDMETHODIMP Reserved9(LONG* result) noexcept override;
-  STDMETHODIMP SetMessageSink(IUnknown* sink) noexcept override;
-
-  // IZelCWPageDescription
-  STDMETHODIMP GetPageDescription(BSTR* description) noexcept override;
 
   // IZelAsynchRestoreCallbacks; OnCompleted serves both callback interfaces.
   STDMETHODIMP OnInfo(BSTR text) noexcept override;
@@ -47,17 +31,15 @@ class CRestorePropertyPage3 : public comlib::PropertyPage<CRestorePropertyPage3>
 
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+  HRESULT Validate(bool* ok) override;
+  std::wstring ValidationMessage() const override;
+  // Proposes fresh directories from the session's.
+  HRESULT OnActivatePage() override;
 
  private:
-  // Holds the session unless the held one already is the first object.
-  HRESULT TakeSession() noexcept;
-  HRESULT Validate(LONG* ok);
-  HRESULT LoadProposal();
   void OnSameSystemIdClicked();
   void OnNewSystemIdClicked();
   HRESULT Forward(BSTR text) noexcept;
 
-  comlib::ComPtr<IRestoreModule> session_;
-  comlib::ComPtr<IZelCWMessageSink> sink_;
   std::vector<std::wstring> messages_;
 };

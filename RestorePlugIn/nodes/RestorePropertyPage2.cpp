@@ -56,8 +56,10 @@ bool InsertTopRow(HWND list, const std::wstring& label, const std::wstring& orig
 }  // namespace
 
 CRestorePropertyPage2::CRestorePropertyPage2() noexcept
-    : PropertyPage({IDD_RESTOREPROPERTYPAGE2, IDS_TITLE_RESTOREPROPERTYPAGE2,
-                    IDS_HELPFILE_RESTOREPROPERTYPAGE2, IDS_DOCSTRING_RESTOREPROPERTYPAGE2}) {}
+    : WizardPage({{IDD_RESTOREPROPERTYPAGE2, IDS_TITLE_RESTOREPROPERTYPAGE2,
+                   IDS_HELPFILE_RESTOREPROPERTYPAGE2, IDS_DOCSTRING_RESTOREPROPERTYPAGE2},
+                  nullptr,  // the last page of the wizard
+                  IDS_DESCRIPTION_RESTOREPROPERTYPAGE2}) {}
 
 CRestorePropertyPage2::~CRestorePropertyPage2() = default;
 
@@ -74,97 +76,25 @@ const QITAB* CRestorePropertyPage2::Interfaces() noexcept {
 }
 
 // ---------------------------------------------------------------------------
-// Host page interface
-
-STDMETHODIMP CRestorePropertyPage2::Reserved3(LONG) noexcept { return E_NOTIMPL; }
-
-STDMETHODIMP CRestorePropertyPage2::GetNextPage(CLSID* pageClsid) noexcept {
-  // The last page of the wizard.
-  if (pageClsid) *pageClsid = CLSID_NULL;
-  return E_NOTIMPL;
-}
-
-STDMETHODIMP CRestorePropertyPage2::GetSummary(BSTR* summary) noexcept {
-  RETURN_HR_IF(E_POINTER, !summary);
-  *summary = nullptr;
-  return comlib::Guard([&] { return Summarize(summary); });
-}
-
-STDMETHODIMP CRestorePropertyPage2::ValidatePage(LONG* ok) noexcept {
-  RETURN_HR_IF(E_POINTER, !ok);
-  const HRESULT hr = comlib::Guard([&] { return Validate(ok); });
-  if (FAILED(hr)) *ok = 0;  // never let a broken check pass
-  return hr;
-}
-
-STDMETHODIMP CRestorePropertyPage2::GetValidationMessage(BSTR* message) noexcept {
-  RETURN_HR_IF(E_POINTER, !message);
-  *message = nullptr;
-  return comlib::Guard([&] {
-    *message = validationMessage_.CopyOut();
-    return S_OK;
-  });
-}
-
-STDMETHODIMP CRestorePropertyPage2::ActivatePage(LONG* result) noexcept {
-  RETURN_HR_IF(E_POINTER, !result);
-  *result = 1;
-  return comlib::Guard([&] { return Refresh(); });
-}
-
-STDMETHODIMP CRestorePropertyPage2::Reserved9(LONG* result) noexcept {
-  RETURN_HR_IF(E_POINTER, !result);
-  *result = 0;
-  return S_OK;
-}
-
-STDMETHODIMP CRestorePropertyPage2::SetMessageSink(IUnknown* sink) noexcept {
-  // The new reference is taken before the old one goes.
-  messageSink_ = comlib::ComPtr<IUnknown>(sink);
-  return S_OK;
-}
-
-STDMETHODIMP CRestorePropertyPage2::GetPageDescription(BSTR* description) noexcept {
-  RETURN_HR_IF(E_POINTER, !description);
-  *description = nullptr;
-  return comlib::Guard([&] {
-    *description = comlib::Bstr(comlib::ResourceString(IDS_DESCRIPTION_RESTOREPROPERTYPAGE2)).Detach();
-    return S_OK;
-  });
-}
-
-void CRestorePropertyPage2::AddMessage(LONG kind, BSTR text) noexcept {
-  comlib::ComPtr<IZelCWMessageSink> sink;
-  if (messageSink_ && SUCCEEDED(messageSink_.As(&sink)) && sink) sink->AddMessage(kind, text);
-}
-
-// ---------------------------------------------------------------------------
 // Session
 
-HRESULT CRestorePropertyPage2::ConnectSession() noexcept {
-  session_ = nullptr;
-  IUnknown* first = FirstObject();
-  RETURN_HR_IF(E_UNEXPECTED, !first);
-  return first->QueryInterface(IID_IRestoreModule, session_.PutVoid());
-}
-
-HRESULT CRestorePropertyPage2::Refresh() {
-  const HRESULT connected = ConnectSession();
+HRESULT CRestorePropertyPage2::OnActivatePage() {
+  IRestoreModule* session = Session();
   ::SendMessageW(primaryList_, LVM_DELETEALLITEMS, 0, 0);
   ::SendMessageW(secondaryList_, LVM_DELETEALLITEMS, 0, 0);
   primaryIds_.clear();
   secondaryIds_.clear();
-  RETURN_HR_IF(E_UNEXPECTED, FAILED(connected) || !session_);
+  RETURN_HR_IF_NULL(E_UNEXPECTED, session);
 
   records::TextArray names;
   records::IdArray ids;
-  RETURN_HR_IF(E_UNEXPECTED, FAILED(session_->GetRestoreNodeNames(names.PutCount(), names.PutItems(),
+  RETURN_HR_IF(E_UNEXPECTED, FAILED(session->GetRestoreNodeNames(names.PutCount(), names.PutItems(),
                                                                   ids.PutCount(), ids.PutItems())));
   const ULONG count = std::min(names.size(), ids.size());
 
   const auto isPrimary = [&](ULONG i) {
     LONG primary = 0;
-    session_->IsPrimaryNode(&ids[i], &primary);
+    session->IsPrimaryNode(&ids[i], &primary);
     return primary == 1;
   };
   ULONG primaries = 0;
@@ -198,14 +128,14 @@ std::vector<nodes::NodeRow> CRestorePropertyPage2::ReadRows(HWND list,
   return rows;
 }
 
-HRESULT CRestorePropertyPage2::Validate(LONG* ok) {
-  *ok = 1;
-  validationMessage_ = comlib::Bstr();
+HRESULT CRestorePropertyPage2::Validate(bool* ok) {
+  *ok = true;
+  validationMessage_.clear();
   mappedNewNames_.clear();
   mappedNodeIds_.clear();
-  if (!session_) ConnectSession();
-  RETURN_HR_IF(E_UNEXPECTED, !session_);
-  session_->ClearMappedNodes();
+  IRestoreModule* session = Session();
+  RETURN_HR_IF_NULL(E_UNEXPECTED, session);
+  session->ClearMappedNodes();
 
   // The pairs reach the session even when a rule refuses them; the next
   // validation starts again from nothing.
@@ -216,36 +146,38 @@ HRESULT CRestorePropertyPage2::Validate(LONG* ok) {
     comlib::Bstr newName(node.newName);
     mappedNewNames_.push_back(newName);
     mappedNodeIds_.push_back(node.id);
-    session_->AddMappedNodes(oldName.get(), newName.get());
+    session->AddMappedNodes(oldName.get(), newName.get());
   }
 
   const nodes::MappingVerdict verdict =
       mapping.Check(comlib::CurrentMachine().ComputerName(), [&] {
         LONG create = 0;
-        session_->get_CreateNewSystemId(&create);
+        session->get_CreateNewSystemId(&create);
         return create != 0;
       });
   if (verdict != nodes::MappingVerdict::Accepted) {
-    *ok = 0;
-    validationMessage_ = comlib::Bstr(nodes::VerdictMessage(verdict));
+    *ok = false;
+    validationMessage_ = nodes::VerdictMessage(verdict);
   }
   return S_OK;
 }
 
-HRESULT CRestorePropertyPage2::Summarize(BSTR* summary) {
-  if (!session_) ConnectSession();
-  RETURN_HR_IF(E_UNEXPECTED, !session_);
+std::wstring CRestorePropertyPage2::ValidationMessage() const { return validationMessage_; }
+
+HRESULT CRestorePropertyPage2::Summary(std::wstring* summary) {
+  IRestoreModule* session = Session();
+  RETURN_HR_IF_NULL(E_UNEXPECTED, session);
 
   LONG createNewId = 0;
-  session_->get_CreateNewSystemId(&createNewId);
+  session->get_CreateNewSystemId(&createNewId);
   comlib::Bstr systemName, description, serverData, serverData2, projectData, workplaceData,
       backupName, backupPath;
   if (createNewId != 0) {
-    session_->GetNewRestoreInfo(systemName.put(), description.put(), serverData.put(),
+    session->GetNewRestoreInfo(systemName.put(), description.put(), serverData.put(),
                                 serverData2.put(), projectData.put(), workplaceData.put(),
                                 backupName.put(), backupPath.put());
   } else {
-    session_->GetRestoreInfo(systemName.put(), description.put(), serverData.put(),
+    session->GetRestoreInfo(systemName.put(), description.put(), serverData.put(),
                              serverData2.put(), projectData.put(), workplaceData.put(),
                              backupName.put(), backupPath.put());
   }
@@ -262,7 +194,7 @@ HRESULT CRestorePropertyPage2::Summarize(BSTR* summary) {
 
   records::TextArray oldNames;
   records::TextArray newNames;
-  session_->GetAddedMappedNodes(oldNames.PutCount(), oldNames.PutItems(), newNames.PutCount(),
+  session->GetAddedMappedNodes(oldNames.PutCount(), oldNames.PutItems(), newNames.PutCount(),
                                 newNames.PutItems());
   const ULONG pairs = std::min(oldNames.size(), newNames.size());
   for (ULONG i = 0; i < pairs; ++i)
@@ -272,14 +204,14 @@ HRESULT CRestorePropertyPage2::Summarize(BSTR* summary) {
     records::TextArray nodeNames;
     records::ServiceNodeArray services;
     comlib::Bstr name, path;
-    session_->GetRestoreNode(nodeNames.PutCount(), nodeNames.PutItems(), services.PutCount(),
+    session->GetRestoreNode(nodeNames.PutCount(), nodeNames.PutItems(), services.PutCount(),
                              services.PutItems(), name.put(), path.put());
     input.nodeNames = records::Texts(nodeNames);
     for (ULONG i = 0; i < services.size(); ++i)
       input.serviceNames.push_back(records::Text(services[i].name));
   }
 
-  *summary = comlib::Bstr(nodes::BuildSummary(input)).Detach();
+  *summary = nodes::BuildSummary(input);
   return S_OK;
 }
 
@@ -311,7 +243,6 @@ bool CRestorePropertyPage2::IsNodeList(HWND window) const noexcept {
 }
 
 void CRestorePropertyPage2::OnInitDialog() {
-  ConnectSession();
   secondaryList_ = Item(IDC_SECONDARY_LIST);
   primaryList_ = Item(IDC_PRIMARY_LIST);
   primaryIds_.clear();

@@ -12,10 +12,9 @@
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
 #include "comlib/Bstr.h"
-#include "comlib/ComPtr.h"
-#include "comlib/PropertyPage.h"
 #include "nodes/NodeMapping.h"
 #include "nodes/RestoreState.h"
+#include "session/WizardPage.h"
 
 namespace nodes {
 
@@ -43,33 +42,13 @@ class ServiceRestoreCallbacks : public IZelServiceRestoreCallbacks {
 
 }  // namespace nodes
 
-class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>,
-                              public IZelCWPropertyPageAdaption,
-                              public IZelCWPageDescription,
+class CRestorePropertyPage2 : public session::WizardPage<CRestorePropertyPage2>,
                               public nodes::AsynchRestoreCallbacks,
                               public nodes::ServiceRestoreCallbacks {
  public:
   CRestorePropertyPage2() noexcept;
   COMLIB_DELEGATING_IUNKNOWN
   static const QITAB* Interfaces() noexcept;
-
-  // IZelCWPropertyPageAdaption
-  STDMETHODIMP Reserved3(LONG value) noexcept override;
-  STDMETHODIMP GetNextPage(CLSID* pageClsid) noexcept override;
-  STDMETHODIMP GetSummary(BSTR* summary) noexcept override;
-  STDMETHODIMP ValidatePage(LONG* ok) noexcept override;
-  STDMETHODIMP GetValidationMessage(BSTR* message) noexcept override;
-  STDMETHODIMP ActivatePage(LONG* result) noexcept override;
-  STDMETHODIMP Reserved9(LONG* result) noexcept override;
-  STDMETHODIMP SetMessageSink(IUnknown* sink) noexcept override;
-
-  // The mapping of the last validation, as Apply hands it on: new names and
-  // node ids, pairwise.
-  const std::vector<comlib::Bstr>& MappedNewNames() const noexcept { return mappedNewNames_; }
-  const std::vector<ObjectId>& MappedNodeIds() const noexcept { return mappedNodeIds_; }
-
-  // IZelCWPageDescription
-  STDMETHODIMP GetPageDescription(BSTR* description) noexcept override;
 
   // IZelAsynchRestoreCallbacks (first phase of the restore)
   STDMETHODIMP OnInfo(BSTR text) noexcept override;
@@ -82,7 +61,12 @@ class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>
  protected:
   ~CRestorePropertyPage2() override;
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
-  // Starts the restore (RestorePage2Apply.cpp).
+  HRESULT Validate(bool* ok) override;
+  std::wstring ValidationMessage() const override;
+  // Lists the session's nodes afresh.
+  HRESULT OnActivatePage() override;
+  HRESULT Summary(std::wstring* text) override;
+  // Starts the restore (RestorePropertyPage2Apply.cpp).
   HRESULT OnApply() noexcept override;
   HRESULT OnPhaseCompleted(LONG value, BSTR text) noexcept override;
   HRESULT OnServicePartCompleted(LONG value, BSTR text) noexcept override;
@@ -99,26 +83,17 @@ class CRestorePropertyPage2 : public comlib::PropertyPage<CRestorePropertyPage2>
   bool IsNodeList(HWND window) const noexcept;
 
   // Session
-  HRESULT ConnectSession() noexcept;
-  HRESULT Refresh();
-  HRESULT Validate(LONG* ok);
-  HRESULT Summarize(BSTR* summary);
   std::vector<nodes::NodeRow> ReadRows(HWND list, const std::vector<ObjectId>& ids) const;
-
-  // kind 0: progress line, kind 2: error line. Lines without a sink are lost.
-  void AddMessage(LONG kind, BSTR text) noexcept;
 
   HWND primaryList_ = nullptr;
   HWND secondaryList_ = nullptr;
   // Entry r belongs to row r of its list.
   std::vector<ObjectId> primaryIds_;
   std::vector<ObjectId> secondaryIds_;
-  comlib::ComPtr<IUnknown> messageSink_;
-  comlib::ComPtr<IRestoreModule> session_;
   // Left by the last validation, handed to the restore by Apply.
   std::vector<comlib::Bstr> mappedNewNames_;
   std::vector<ObjectId> mappedNodeIds_;
-  comlib::Bstr validationMessage_;
+  std::wstring validationMessage_;  // empty: none
   // The restore service, the service binding and the completion hand-shakes.
   RestoreState restore_;
 };

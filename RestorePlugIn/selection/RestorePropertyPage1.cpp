@@ -12,9 +12,11 @@
 
 namespace {
 
-const comlib::PageResources kResources = {IDD_RESTOREPROPERTYPAGE1, IDS_TITLE_RESTOREPROPERTYPAGE1,
-                                          IDS_HELPFILE_RESTOREPROPERTYPAGE1,
-                                          IDS_DOCSTRING_RESTOREPROPERTYPAGE1};
+const session::WizardPageInfo kPage = {
+    {IDD_RESTOREPROPERTYPAGE1, IDS_TITLE_RESTOREPROPERTYPAGE1, IDS_HELPFILE_RESTOREPROPERTYPAGE1,
+     IDS_DOCSTRING_RESTOREPROPERTYPAGE1},
+    &CLSID_RestorePropertyPage3,
+    IDS_DESCRIPTION_RESTOREPROPERTYPAGE1};
 
 // A search that takes longer than this shows the wait cursor.
 constexpr DWORD kBusyCursorAfterMs = 500;
@@ -55,12 +57,6 @@ void DestroyCheckBoxImages(HWND tree) noexcept {
   if (images) ::ImageList_Destroy(images);
 }
 
-HRESULT OutText(const std::wstring& text, BSTR* out) noexcept {
-  if (!out) return E_POINTER;
-  *out = ::SysAllocStringLen(text.c_str(), static_cast<UINT>(text.size()));
-  return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 }  // namespace
 
 const QITAB* CRestorePropertyPage1::Interfaces() noexcept {
@@ -73,7 +69,7 @@ const QITAB* CRestorePropertyPage1::Interfaces() noexcept {
   return table;
 }
 
-CRestorePropertyPage1::CRestorePropertyPage1() noexcept : PropertyPage(kResources) {}
+CRestorePropertyPage1::CRestorePropertyPage1() noexcept : WizardPage(kPage) {}
 
 // A page released with its window still open: the window goes after this,
 // without its messages reaching the page.
@@ -84,57 +80,17 @@ void CRestorePropertyPage1::ReleaseServicesList() noexcept {
   servicesList_ = nullptr;
 }
 
-// --- IZelCWPropertyPageAdaption ------------------------------------------
+// --- The wizard's questions -------------------------------------------
 
-STDMETHODIMP CRestorePropertyPage1::Reserved3(LONG) noexcept { return E_NOTIMPL; }
-
-STDMETHODIMP CRestorePropertyPage1::GetNextPage(CLSID* pageClsid) noexcept {
-  RETURN_HR_IF_NULL(E_POINTER, pageClsid);
-  *pageClsid = CLSID_RestorePropertyPage3;
-  return S_OK;
-}
-
-STDMETHODIMP CRestorePropertyPage1::GetSummary(BSTR* summary) noexcept {
-  return OutText(std::wstring(), summary);
-}
-
-STDMETHODIMP CRestorePropertyPage1::ValidatePage(LONG* ok) noexcept {
-  RETURN_HR_IF_NULL(E_POINTER, ok);
-  *ok = selectionValid_ ? 1 : 0;
+HRESULT CRestorePropertyPage1::Validate(bool* ok) {
+  *ok = false;
   if (!selectionValid_) return S_OK;
-  // A half-made commit must not look like success: the host stays on the page.
-  const HRESULT hr = comlib::Guard([&] { return CommitSelection(); });
-  if (FAILED(hr)) {
-    *ok = 0;
-    return E_UNEXPECTED;
-  }
+  RETURN_IF_FAILED(CommitSelection());
+  *ok = true;
   return S_OK;
 }
 
-STDMETHODIMP CRestorePropertyPage1::GetValidationMessage(BSTR* message) noexcept {
-  return comlib::Guard([&] { return OutText(L"Select a valid node!", message); });
-}
-
-STDMETHODIMP CRestorePropertyPage1::ActivatePage(LONG* result) noexcept {
-  RETURN_HR_IF_NULL(E_POINTER, result);
-  if (!session_) QuerySession();
-  *result = 1;
-  return S_OK;
-}
-
-STDMETHODIMP CRestorePropertyPage1::Reserved9(LONG* result) noexcept {
-  RETURN_HR_IF_NULL(E_POINTER, result);
-  *result = 0;
-  return S_OK;
-}
-
-STDMETHODIMP CRestorePropertyPage1::SetMessageSink(IUnknown*) noexcept { return S_OK; }
-
-STDMETHODIMP CRestorePropertyPage1::GetPageDescription(BSTR* description) noexcept {
-  return comlib::Guard([&] {
-    return OutText(comlib::ResourceString(IDS_DESCRIPTION_RESTOREPROPERTYPAGE1), description);
-  });
-}
+std::wstring CRestorePropertyPage1::ValidationMessage() const { return L"Select a valid node!"; }
 
 // --- The page window ---------------------------------------------------
 
@@ -186,15 +142,7 @@ bool CRestorePropertyPage1::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-void CRestorePropertyPage1::QuerySession() noexcept {
-  session_.Reset();
-  if (IUnknown* first = FirstObject())
-    first->QueryInterface(IID_IRestoreModule, session_.PutVoid());
-}
-
 void CRestorePropertyPage1::OnInitDialog() {
-  if (!comlib::SameObject(session_.Get(), FirstObject())) QuerySession();
-
   ::SetDlgItemTextW(hwnd(), IDC_SELECT_PATH, comlib::ResourceString(IDS_SELECT_PATH).c_str());
   ::SetDlgItemTextW(hwnd(), IDC_VIEW_INFO, comlib::ResourceString(IDS_VIEW_INFO).c_str());
   ::SetDlgItemTextW(hwnd(), IDC_DETAILS, comlib::ResourceString(IDS_DETAILS).c_str());
@@ -320,5 +268,5 @@ HRESULT CRestorePropertyPage1::CommitSelection() {
   ReadServiceChecks();
   const std::vector<const BackupNode*> chain = ChainOf(CurrentItem(backupTree_));
   if (chain.empty()) return E_UNEXPECTED;
-  return selection::CommitSelection(session_.Get(), chain);
+  return selection::CommitSelection(Session(), chain);
 }

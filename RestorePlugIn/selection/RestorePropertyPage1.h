@@ -5,38 +5,23 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
 #include <vector>
 
-#include "RestorePlugIn.h"
-#include "ZelFramework.h"
 #include "catalogue/BackupNodes.h"
-#include "comlib/ComPtr.h"
-#include "comlib/PropertyPage.h"
+#include "session/WizardPage.h"
 
-class CRestorePropertyPage1 : public comlib::PropertyPage<CRestorePropertyPage1>,
-                              public IZelCWPropertyPageAdaption,
-                              public IZelCWPageDescription {
+class CRestorePropertyPage1 : public session::WizardPage<CRestorePropertyPage1> {
  public:
   COMLIB_DELEGATING_IUNKNOWN
   static const QITAB* Interfaces() noexcept;
 
   CRestorePropertyPage1() noexcept;
 
-  // IZelCWPropertyPageAdaption
-  STDMETHODIMP Reserved3(LONG value) noexcept override;
-  STDMETHODIMP GetNextPage(CLSID* pageClsid) noexcept override;
-  STDMETHODIMP GetSummary(BSTR* summary) noexcept override;
-  STDMETHODIMP ValidatePage(LONG* ok) noexcept override;
-  STDMETHODIMP GetValidationMessage(BSTR* message) noexcept override;
-  STDMETHODIMP ActivatePage(LONG* result) noexcept override;
-  STDMETHODIMP Reserved9(LONG* result) noexcept override;
-  STDMETHODIMP SetMessageSink(IUnknown* sink) noexcept override;
-
-  // IZelCWPageDescription
-  STDMETHODIMP GetPageDescription(BSTR* description) noexcept override;
-
  protected:
   bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+  HRESULT Validate(bool* ok) override;
+  std::wstring ValidationMessage() const override;
 
  private:
   ~CRestorePropertyPage1() override;
@@ -50,7 +35,6 @@ class CRestorePropertyPage1 : public comlib::PropertyPage<CRestorePropertyPage1>
 
   // Gives back what the services list's check boxes took.
   void ReleaseServicesList() noexcept;
-  void QuerySession() noexcept;
   static std::vector<comlib::Bstr> ReadFolders();
   void LoadCatalogue(const std::vector<comlib::Bstr>& folders);
   void FillBackupTree();
@@ -61,7 +45,6 @@ class CRestorePropertyPage1 : public comlib::PropertyPage<CRestorePropertyPage1>
   void ReadServiceChecks();
   HRESULT CommitSelection();
 
-  comlib::ComPtr<IRestoreModule> session_;
   BackupNodes catalogue_;
   HWND backupTree_ = nullptr;
   HWND servicesList_ = nullptr;

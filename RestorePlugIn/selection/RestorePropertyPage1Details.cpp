@@ -1,7 +1,7 @@
 // The Details button of page 1 opens the backup details dialog for the
 // service selected in the services list. The button stays hidden, so in
 // ordinary use nothing reaches here.
-#include "selection/DetailsProcedure.h"
+#include "selection/DetailsCommand.h"
 #include "selection/RestorePropertyPage1.h"
 
 void CRestorePropertyPage1::OnDetails() {

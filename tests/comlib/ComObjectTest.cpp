@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ComFakes.h"
 #include "comlib/Bstr.h"
 #include "comlib/ClassFactory.h"
 #include "comlib/ComObject.h"
@@ -34,23 +35,6 @@ class CSample : public comlib::ComObject<CSample>, public IPersist, public IOleW
   STDMETHODIMP ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
 };
 
-// An outer object that only counts its own references.
-class Outer : public IUnknown {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (::IsEqualIID(riid, IID_IUnknown)) {
-      *ppv = this;
-      AddRef();
-      return S_OK;
-    }
-    return inner ? inner->QueryInterface(riid, ppv) : E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refs; }
-  STDMETHODIMP_(ULONG) Release() noexcept override { return --refs; }
-  ULONG refs = 1;
-  IUnknown* inner = nullptr;
-};
-
 TEST(ComObject, QueryInterfaceFollowsTheTableAndIdentity) {
   const LONG before = comlib::Module::LockCount();
   comlib::ComPtr<IPersist> persist;
@@ -72,7 +56,7 @@ TEST(ComObject, QueryInterfaceFollowsTheTableAndIdentity) {
 }
 
 TEST(ComObject, AggregationDelegatesToTheOuterObject) {
-  Outer outer;
+  testing_support::AggregatingOuter outer;
   comlib::ComPtr<IUnknown> inner;
   EXPECT_EQ(CLASS_E_NOAGGREGATION, CSample::CreateInstance(&outer, IID_IPersist, inner.PutVoid()));
   ASSERT_EQ(S_OK, CSample::CreateInstance(&outer, IID_IUnknown, inner.PutVoid()));

@@ -26,7 +26,7 @@ using testing_support::TempDir;
 
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using testing_support::Narrow;
 std::string Narrow(const Bstr& text) { return text.IsNull() ? "<null>" : Narrow(text.str()); }
 
 const std::wstring kExists = L"Directory '%s' already exists. ";

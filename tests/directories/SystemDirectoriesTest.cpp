@@ -15,7 +15,7 @@ using testing_support::TempDir;
 
 namespace {
 
-std::string Narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+using testing_support::Narrow;
 
 // A folder on the prefix's fixed drive D:, removed afterwards.
 class DriveDir {

@@ -33,11 +33,7 @@ const wchar_t kFileHelper[] = L"{D3A5F0B2-6C1E-4B8A-9F27-3E5C8A1B7D40}";
 const wchar_t kPageTitles[][32] = {L"Restore Selection", L"System Directories Selection",
                                    L"Node Configuration"};
 
-std::string Narrow(const std::wstring& s) {
-  std::string out;
-  for (wchar_t c : s) out += c < 128 ? static_cast<char>(c) : '?';
-  return out;
-}
+using testing_support::Narrow;
 
 std::wstring ThisComputer() {
   wchar_t buffer[MAX_COMPUTERNAME_LENGTH + 1];

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "PageFixture.h"
+#include "RestoreFakes.h"
 
 namespace nodes_test {
 namespace {
@@ -49,15 +50,15 @@ const Case kCases[] = {
     {__LINE__, kBackup, L"WS7", 0, {{{}, kNotOnPrimary, {}}}},
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"ws7"}}, kNotOnPrimary, {{L"NODE1", L"ws7"}}}}},
-    // "Not on a primary node" decides before "duplicate name".
+    // NotOnPrimaryNode decides before DuplicateName.
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"X"}, {true, L"NODE2", L"X"}}, kNotOnPrimary,
        {{L"NODE2", L"X"}, {L"NODE1", L"X"}}}}},
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"WS7"}, {true, L"NODE2", L"WS7"}}, kDuplicate,
        {{L"NODE2", L"WS7"}, {L"NODE1", L"WS7"}}}}},
-    // A secondary node keeping a name another node takes: "duplicate name"
-    // decides before "takes a former name".
+    // A secondary node keeping a name another node takes: DuplicateName
+    // decides before TakesSecondaryName.
     {__LINE__, kBackup, L"WS7", 0,
      {{{{true, L"NODE1", L"WS7"}, {true, L"NODE2", L"SEC1"}}, kDuplicate,
        {{L"NODE2", L"SEC1"}, {L"NODE1", L"WS7"}}}}},
@@ -100,7 +101,24 @@ const Case kCases[] = {
       {{{true, L"NODE2", L"NODE2"}}, nullptr, {{L"NODE1", L"WS7"}}}}},
 };
 
-class NodeMappingRules : public PageFixture {};
+// Apply is stopped by the restore service's error right after the choices
+// went over, so that the mapping it hands on can be read there.
+class NodeMappingRules : public PageFixture {
+ protected:
+  void SetUp() override {
+    PageFixture::SetUp();
+    session.Allow({"GetBackupDependency", "GetSystemPaths", "GetNewSystemName"});
+    restore.error = L"Stopped by the test.";
+  }
+  void TearDown() override {
+    restore.callbacks = nullptr;  // the page's, which must go with the page
+    PageFixture::TearDown();
+  }
+
+  restore_fakes::FakeSystemRestore restore;
+  restore_fakes::RegisteredClass restoreClass{
+      CLSID_ZelSystemRestore, [this] { return static_cast<IZelSystemRestore*>(&restore); }};
+};
 
 TEST_F(NodeMappingRules, VerdictMessageAndPairsForEachMapping) {
   for (const Case& c : kCases) {
@@ -119,12 +137,13 @@ TEST_F(NodeMappingRules, VerdictMessageAndPairsForEachMapping) {
       EXPECT_EQ(attempt.message ? attempt.message : L"<null>", ValidationMessage());
       EXPECT_EQ(attempt.pairs, session.pairs);
 
-      // What Apply will hand on: the new names with the ids of their rows.
-      ASSERT_EQ(attempt.pairs.size(), object->MappedNewNames().size());
-      ASSERT_EQ(attempt.pairs.size(), object->MappedNodeIds().size());
+      // What Apply hands on: the new names with the ids of their rows.
+      EXPECT_EQ(S_OK, page->Apply());
+      ASSERT_EQ(attempt.pairs.size(), restore.mappedNames.size());
+      ASSERT_EQ(attempt.pairs.size(), restore.mappedIds.size());
       for (size_t k = 0; k < attempt.pairs.size(); ++k) {
-        EXPECT_EQ(attempt.pairs[k].second, object->MappedNewNames()[k].str());
-        const ObjectId id = object->MappedNodeIds()[k];
+        EXPECT_EQ(attempt.pairs[k].second, restore.mappedNames[k]);
+        const ObjectId id = restore.mappedIds[k];
         const size_t index = id.Data1 - NodeId(0).Data1;
         ASSERT_LT(index, c.nodes.size());
         EXPECT_EQ(attempt.pairs[k].first, c.nodes[index].name);

@@ -5,57 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
+#include "ComFakes.h"
 #include "Harness.h"
 #include "selection/Commit.h"
 
 namespace selection_test {
 namespace {
 
-// Watches the task allocator: which blocks are live.
-// Lives for the whole run: the allocator keeps calling a revoked spy while
-// blocks it saw are still allocated (the string cache holds some forever).
-class AllocationSpy : public IMallocSpy {
- public:
-  std::set<void*> live;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IMallocSpy)) {
-      *ppv = this;
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return 2; }
-  STDMETHODIMP_(ULONG) Release() noexcept override { return 1; }
-  STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T size) noexcept override { return size; }
-  STDMETHODIMP_(void*) PostAlloc(void* block) noexcept override {
-    if (block) live.insert(block);
-    return block;
-  }
-  STDMETHODIMP_(void*) PreFree(void* block, BOOL) noexcept override {
-    live.erase(block);
-    return block;
-  }
-  STDMETHODIMP_(void) PostFree(BOOL) noexcept override {}
-  STDMETHODIMP_(SIZE_T) PreRealloc(void* block, SIZE_T size, void** out, BOOL) noexcept override {
-    live.erase(block);
-    *out = block;
-    return size;
-  }
-  STDMETHODIMP_(void*) PostRealloc(void* block, BOOL) noexcept override {
-    if (block) live.insert(block);
-    return block;
-  }
-  STDMETHODIMP_(void*) PreGetSize(void* block, BOOL) noexcept override { return block; }
-  STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T size, BOOL) noexcept override { return size; }
-  STDMETHODIMP_(void*) PreDidAlloc(void* block, BOOL) noexcept override { return block; }
-  STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) noexcept override { return actual; }
-  STDMETHODIMP_(void) PreHeapMinimize() noexcept override {}
-  STDMETHODIMP_(void) PostHeapMinimize() noexcept override {}
-};
+using testing_support::AllocationSpy;
 
 records::OwnedBackupItem MakeItem(const wchar_t* name, unsigned char mark, LONG value) {
   records::OwnedBackupItem item;
@@ -121,6 +78,7 @@ TEST(ServiceRecords, EverythingMadeForTheCallIsReleased) {
   std::vector<ServiceEntry> services;
   services.push_back(MakeService(L"On", true, {MakeItem(L"a", 2, 20), MakeItem(L"b", 3, 30)}));
   services.push_back(MakeService(L"Too", true, {MakeItem(L"c", 4, 40)}));
+  // Never freed: the allocator may call it after it is revoked.
   static AllocationSpy* spy = new AllocationSpy;
   spy->live.clear();
   ASSERT_EQ(S_OK, ::CoRegisterMallocSpy(spy));

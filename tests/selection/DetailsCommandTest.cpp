@@ -47,17 +47,6 @@ class DetailsCommandTest : public ::testing::Test {
     lock.reset();
   }
 
-  // Checks and selects the service, as a click on its box and its name would.
-  static void CheckAndSelect(HWND services, HTREEITEM item) {
-    TVITEMW check = {};
-    check.mask = TVIF_STATE | TVIF_HANDLE;
-    check.hItem = item;
-    check.state = INDEXTOSTATEIMAGEMASK(2);
-    check.stateMask = TVIS_STATEIMAGEMASK;
-    ::SendMessageW(services, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&check));
-    ::SendMessageW(services, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
-  }
-
   std::unique_ptr<testing_support::RegistryLock> lock;
   std::unique_ptr<testing_support::ScopedRegistration> registration;
   testing_support::FakeMachine machine;
@@ -69,7 +58,7 @@ TEST_F(DetailsCommandTest, TheCheckedServiceGoesWithTheItemsChosenInDetails) {
   page.Open();
   ASSERT_TRUE(page.Select(L"Root"));
   HWND services = page.servicesList();
-  CheckAndSelect(services, FindItem(services, L"S1"));
+  testing_support::CheckAndSelect(services, FindItem(services, L"S1"));
 
   DialogDriver driver([](HWND dialog) {
     HWND list = ::GetWindow(::GetDlgItem(dialog, 666), GW_CHILD);

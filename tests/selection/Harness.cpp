@@ -56,8 +56,6 @@ HTREEITEM FindFrom(HWND tree, HTREEITEM first, const std::wstring& text) {
   return nullptr;
 }
 
-DialogDriver* g_driver = nullptr;
-
 const wchar_t kHostClass[] = L"SelectionTestHost";
 
 }  // namespace
@@ -132,40 +130,6 @@ std::wstring TreeText(HWND tree) {
 
 HTREEITEM FindItem(HWND tree, const std::wstring& text) {
   return FindFrom(tree, Next(tree, nullptr, TVGN_ROOT), text);
-}
-
-DialogDriver::DialogDriver(std::function<void(HWND)> drive) : drive_(std::move(drive)) {
-  g_driver = this;
-  hook_ = ::SetWindowsHookExW(WH_CBT, &DialogDriver::Hook, nullptr, ::GetCurrentThreadId());
-}
-
-DialogDriver::~DialogDriver() {
-  if (hook_) ::UnhookWindowsHookEx(hook_);
-  if (timer_) ::KillTimer(nullptr, timer_);
-  g_driver = nullptr;
-}
-
-LRESULT CALLBACK DialogDriver::Hook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE && g_driver && !g_driver->dialog_) {
-    HWND window = reinterpret_cast<HWND>(wParam);
-    wchar_t name[16] = {};
-    ::GetClassNameW(window, name, 16);
-    if (std::wstring(name) == L"#32770") {
-      g_driver->dialog_ = window;
-      // Runs from the dialog's own modal loop once it is up.
-      g_driver->timer_ = ::SetTimer(nullptr, 0, 10, &DialogDriver::Timer);
-    }
-  }
-  return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void CALLBACK DialogDriver::Timer(HWND, UINT, UINT_PTR id, DWORD) {
-  ::KillTimer(nullptr, id);
-  DialogDriver* self = g_driver;
-  if (!self || self->ran_) return;
-  self->timer_ = 0;
-  self->ran_ = true;
-  self->drive_(self->dialog_);
 }
 
 PageHost::PageHost() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FakeSession.h"
+#include "DialogDriver.h"
 #include "TestSupport.h"
 #include "comlib/ComPtr.h"
 
@@ -74,25 +75,7 @@ std::wstring TreeText(HWND tree);
 // The item with this text, searched depth first; null when none.
 HTREEITEM FindItem(HWND tree, const std::wstring& text);
 
-// Runs `drive` on the next dialog box that becomes active on this thread,
-// from inside its modal loop. Call before the code that opens the dialog.
-class DialogDriver {
- public:
-  explicit DialogDriver(std::function<void(HWND dialog)> drive);
-  ~DialogDriver();
-  DialogDriver(const DialogDriver&) = delete;
-  DialogDriver& operator=(const DialogDriver&) = delete;
-  bool ran() const { return ran_; }
-
- private:
-  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
-  static void CALLBACK Timer(HWND, UINT, UINT_PTR, DWORD);
-  std::function<void(HWND)> drive_;
-  HHOOK hook_ = nullptr;
-  HWND dialog_ = nullptr;
-  UINT_PTR timer_ = 0;
-  bool ran_ = false;
-};
+using testing_support::DialogDriver;
 
 // Page 1 created through its class, given a session and shown in a
 // top-level host window.

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include "ComFakes.h"
 #include "Harness.h"
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
 #include "comlib/Bstr.h"
-#include "comlib/PropertyPage.h"
 #include "resource.h"
 #include "selection/RestorePropertyPage1.h"
 
@@ -71,10 +71,15 @@ TEST(PageInterfaces, IsAPropertyPageWithItsTitleAndSize) {
   EXPECT_STREQ(L"Help File Name", info.pszHelpFile);
   EXPECT_STREQ(L"Your Help String", info.pszDocString);
   EXPECT_EQ(0u, info.dwHelpContext);
-  const SIZE size = comlib::DialogTemplateSize(IDD_RESTOREPROPERTYPAGE1);
-  EXPECT_EQ(size.cx, info.size.cx);
-  EXPECT_EQ(size.cy, info.size.cy);
-  EXPECT_GT(info.size.cx, info.size.cy);
+  // The template is 315 x 158 dialog units; the page's window, made from
+  // it, converts them with its own font.
+  SettingsFolder settings;
+  PageHost shown;
+  shown.Open();
+  RECT units = {0, 0, 315, 158};
+  ASSERT_TRUE(::MapDialogRect(shown.window(), &units));
+  EXPECT_EQ(units.right, info.size.cx);
+  EXPECT_EQ(units.bottom, info.size.cy);
   ::CoTaskMemFree(info.pszTitle);
   ::CoTaskMemFree(info.pszHelpFile);
   ::CoTaskMemFree(info.pszDocString);
@@ -83,21 +88,7 @@ TEST(PageInterfaces, IsAPropertyPageWithItsTitleAndSize) {
 }
 
 TEST(PageInterfaces, CanBeAggregated) {
-  // An outer object that hands every interface to the page.
-  struct Outer : IUnknown {
-    IUnknown* inner = nullptr;
-    ULONG refs = 1;
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-      if (::IsEqualIID(riid, IID_IUnknown)) {
-        *ppv = this;
-        AddRef();
-        return S_OK;
-      }
-      return inner->QueryInterface(riid, ppv);
-    }
-    STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refs; }
-    STDMETHODIMP_(ULONG) Release() noexcept override { return --refs; }
-  } outer;
+  testing_support::AggregatingOuter outer;
   comlib::ComPtr<IUnknown> inner;
   ASSERT_EQ(S_OK, CRestorePropertyPage1::CreateInstance(&outer, IID_IUnknown, inner.PutVoid()));
   outer.inner = inner.Get();

@@ -191,13 +191,7 @@ TEST_F(PageTest, CheckedServicesGoToTheSessionAsTheServicesListShowsThem) {
     EXPECT_EQ(INDEXTOSTATEIMAGEMASK(1),
               ::SendMessageW(services, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK));
   // The user checks S2 and selects it, which also enables Details.
-  TVITEMW check = {};
-  check.mask = TVIF_STATE | TVIF_HANDLE;
-  check.hItem = s2;
-  check.state = INDEXTOSTATEIMAGEMASK(2);
-  check.stateMask = TVIS_STATEIMAGEMASK;
-  ::SendMessageW(services, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&check));
-  ::SendMessageW(services, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(s2));
+  testing_support::CheckAndSelect(services, s2);
   EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(page.window(), 217)));
 
   LONG ok = 0;

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "ComFakes.h"
 #include "Components.h"
 #include "RestorePlugIn.h"
 #include "comlib/Bstr.h"
@@ -20,53 +21,6 @@ using comlib::Bstr;
 using comlib::ComPtr;
 using testing_support::BuildPath;
 using testing_support::ServerDll;
-
-// Fails the n-th allocation and counts the blocks that are still out.
-class FailingSpy final : public IMallocSpy {
- public:
-  void Arm(int failAt) {
-    failAt_ = failAt;
-    count_ = 0;
-    outstanding = 0;
-  }
-  int allocations() const { return count_; }
-  long outstanding = 0;
-
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-    *ppv = nullptr;
-    if (!::IsEqualIID(riid, IID_IUnknown) && !::IsEqualIID(riid, IID_IMallocSpy)) return E_NOINTERFACE;
-    *ppv = static_cast<IMallocSpy*>(this);
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-  STDMETHODIMP_(ULONG) Release() override { return 1; }
-  // Returning 0 makes the allocation fail.
-  STDMETHODIMP_(SIZE_T) PreAlloc(SIZE_T cb) override { return ++count_ == failAt_ ? 0 : cb; }
-  STDMETHODIMP_(void*) PostAlloc(void* actual) override {
-    if (actual) ++outstanding;
-    return actual;
-  }
-  STDMETHODIMP_(void*) PreFree(void* request, BOOL spyed) override {
-    if (request && spyed) --outstanding;
-    return request;
-  }
-  STDMETHODIMP_(void) PostFree(BOOL) override {}
-  STDMETHODIMP_(SIZE_T) PreRealloc(void* request, SIZE_T cb, void** newRequest, BOOL) override {
-    *newRequest = request;
-    return cb;
-  }
-  STDMETHODIMP_(void*) PostRealloc(void* actual, BOOL) override { return actual; }
-  STDMETHODIMP_(void*) PreGetSize(void* request, BOOL) override { return request; }
-  STDMETHODIMP_(SIZE_T) PostGetSize(SIZE_T actual, BOOL) override { return actual; }
-  STDMETHODIMP_(void*) PreDidAlloc(void* request, BOOL) override { return request; }
-  STDMETHODIMP_(int) PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-  STDMETHODIMP_(void) PreHeapMinimize() override {}
-  STDMETHODIMP_(void) PostHeapMinimize() override {}
-
- private:
-  int failAt_ = 0;
-  int count_ = 0;
-};
 
 class OutOfMemoryTest : public ::testing::Test {
  protected:
@@ -109,7 +63,7 @@ class OutOfMemoryTest : public ::testing::Test {
 
   ServerDll dll_{BuildPath(L"RestorePlugIn\\RestorePlugIn.dll")};
   ComPtr<IRestoreModule> session_;
-  FailingSpy spy_;
+  testing_support::AllocationSpy spy_;
   void* anchor_ = nullptr;
 };
 
@@ -141,7 +95,7 @@ TEST_F(OutOfMemoryTest, GetRestoreNodeHandsOutAllOrNothing) {
       EXPECT_EQ(nullptr, name);
       EXPECT_EQ(nullptr, path);
     }
-    EXPECT_EQ(0, spy_.outstanding);
+    EXPECT_EQ(0, spy_.outstanding());
   }
   EXPECT_TRUE(completed);
 }
@@ -157,7 +111,7 @@ TEST_F(OutOfMemoryTest, SettersChangeNothingWhenACopyFails) {
     spy_.Arm(failAt);
     const HRESULT hr = session_->SetRestoreNode(3, raw, ids, primary, 0, nullptr,
                                                 names[0].get(), names[1].get());
-    EXPECT_EQ(0, spy_.outstanding - (hr == S_OK ? 5 : 0));  // the session keeps its 5 copies
+    EXPECT_EQ(0, spy_.outstanding() - (hr == S_OK ? 5 : 0));  // the session keeps its 5 copies
     spy_.Arm(0);
     ULONG count = 0, count2 = 0;
     BSTR* got = nullptr;

@@ -28,6 +28,26 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
   return true;
 }
 
+std::string Narrow(const std::wstring& text) {
+  if (text.empty()) return std::string();
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
+                        nullptr, nullptr);
+  return out;
+}
+
+void CheckAndSelect(HWND tree, HTREEITEM item) {
+  TVITEMW check = {};
+  check.mask = TVIF_STATE | TVIF_HANDLE;
+  check.hItem = item;
+  check.state = INDEXTOSTATEIMAGEMASK(2);
+  check.stateMask = TVIS_STATEIMAGEMASK;
+  ::SendMessageW(tree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&check));
+  ::SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+}
+
 TempDir::TempDir() {
   wchar_t base[MAX_PATH];
   ::GetTempPathW(MAX_PATH, base);

@@ -2,9 +2,11 @@
 // Helpers shared by the test programs: a message pump, a temporary folder and
 // a machine that answers the module's questions on virtual time.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -40,6 +42,13 @@ class TempDir {
 using filetree::RemoveTree;
 std::string ReadFileUtf8(const std::wstring& path);
 bool FileExists(const std::wstring& path);
+
+// A wide text as UTF-8, for test messages and comparisons.
+std::string Narrow(const std::wstring& text);
+
+// Checks a tree item's box and makes it current, as a click on its box and
+// its name would.
+void CheckAndSelect(HWND tree, HTREEITEM item);
 
 // Answers the module's questions without a person, on a virtual clock.
 // Message boxes are recorded and answered from a queue (IDOK when empty);
@@ -93,3 +102,11 @@ class FakeMachine : public comlib::Machine {
 };
 
 }  // namespace testing_support
+
+// Rectangles compare and print in test messages.
+inline bool operator==(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+inline void PrintTo(const RECT& r, std::ostream* os) {
+  *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
+}

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "Fixture.h"
+#include "DetailsFixture.h"
 #include "TestSupport.h"
 #include "ZelFramework.h"
 #include "catalogue/BackupNode.h"
@@ -16,7 +16,7 @@
 #include "comlib/ResourceText.h"
 #include "resource.h"
 #include "selection/Details.h"
-#include "selection/DetailsProcedure.h"
+#include "selection/DetailsCommand.h"
 
 namespace details_test {
 namespace {
@@ -71,12 +71,15 @@ TEST_F(DetailsTest, HostsFollowTheDialogWhenItGrows) {
     dialog.SetDetailsData({MakeItem(L"a.dat", 1)}, {});
     if (withEditor) dialog.SetArgumentEditor(kArgumentEditor);
     DetailsDriver driver([&](HWND d) {
-      const RECT client = Client(d);
-      const int w = client.right, h = client.bottom;
-      const int band = withEditor ? 200 : 40;
-      EXPECT_EQ((RECT{10, 10, w - 10, h - band}), ClientRectOf(d, kSelector));
+      // The template is 302 x 337 dialog units; its 8-point Tahoma has base
+      // units of 7 x 13 pixels in the test prefix, so the client is
+      // 529 x 548 pixels. The hosts keep 10 pixels from the edges, above a
+      // band of 40 for the buttons, or of 200 with the editor in it.
+      EXPECT_EQ((RECT{0, 0, 529, 548}), Client(d));
+      EXPECT_EQ(withEditor ? (RECT{10, 10, 519, 348}) : (RECT{10, 10, 519, 508}),
+                ClientRectOf(d, kSelector));
       if (withEditor)
-        EXPECT_EQ((RECT{10, h - band + 10, w - 10, h - 40}), ClientRectOf(d, kEditor));
+        EXPECT_EQ((RECT{10, 358, 519, 508}), ClientRectOf(d, kEditor));
       else
         EXPECT_EQ(nullptr, ::GetDlgItem(d, kEditor));
       const RECT selector = ClientRectOf(d, kSelector), editor = ClientRectOf(d, kEditor);
@@ -196,7 +199,7 @@ TEST_F(DetailsTest, PaintingInvalidatesTheHostedControls) {
 
 // --- the procedure of the page's Details command --------------------------
 
-class DetailsProcedureTest : public FrameworkTest {
+class RunServiceDetailsTest : public FrameworkTest {
  protected:
   void SetUp() override {
     FrameworkTest::SetUp();
@@ -213,7 +216,7 @@ class DetailsProcedureTest : public FrameworkTest {
   ServiceEntry service;
 };
 
-TEST_F(DetailsProcedureTest, OkWritesTheChoiceBackAndTheNextRunStartsFromIt) {
+TEST_F(RunServiceDetailsTest, OkWritesTheChoiceBackAndTheNextRunStartsFromIt) {
   DetailsDriver first([](HWND d) {
     HWND list = SelectorList(d);
     EXPECT_EQ((std::vector<std::wstring>{L"alarms.dat", L"archive\\2024.dat", L"project.dat"}),
@@ -246,7 +249,7 @@ TEST_F(DetailsProcedureTest, OkWritesTheChoiceBackAndTheNextRunStartsFromIt) {
   EXPECT_TRUE(second.ran());
 }
 
-TEST_F(DetailsProcedureTest, CancelAfterAChangeLeavesTheServiceAsItWas) {
+TEST_F(RunServiceDetailsTest, CancelAfterAChangeLeavesTheServiceAsItWas) {
   service.items = {MakeItem(L"old.dat", 7)};
   service.selectionValues = {7};
   service.arguments = MakeArguments("before");
@@ -262,7 +265,7 @@ TEST_F(DetailsProcedureTest, CancelAfterAChangeLeavesTheServiceAsItWas) {
   EXPECT_EQ("before", Bytes(service.arguments));
 }
 
-TEST_F(DetailsProcedureTest, AHelperWithoutEditorLeavesEmptyArgumentsOnOk) {
+TEST_F(RunServiceDetailsTest, AHelperWithoutEditorLeavesEmptyArgumentsOnOk) {
   service.helperId = FromGuid(kFileHelper);
   service.arguments = MakeArguments("stale");
   service.items = {MakeItem(L"old.dat", 7)};
@@ -276,7 +279,7 @@ TEST_F(DetailsProcedureTest, AHelperWithoutEditorLeavesEmptyArgumentsOnOk) {
   EXPECT_TRUE(service.items.empty());
 }
 
-TEST_F(DetailsProcedureTest, AHelperThatCannotBeCreatedShowsNothing) {
+TEST_F(RunServiceDetailsTest, AHelperThatCannotBeCreatedShowsNothing) {
   service.helperId = ObjectIdFromText(L"{00000000-0000-0000-0000-00000000BEEF}");
   service.arguments = MakeArguments("kept");
   DetailsDriver driver([](HWND d) { Press(d, IDOK); });

@@ -3,15 +3,13 @@
 #include "nodes/RestoreStart.h"
 
 HRESULT CRestorePropertyPage2::OnApply() noexcept {
-  if (!session_) ConnectSession();
-  if (!session_) return E_UNEXPECTED;
-  comlib::ComPtr<IZelCWMessageSink> sink;
-  if (messageSink_) messageSink_.As(&sink);
+  IRestoreModule* session = Session();
+  if (!session) return E_UNEXPECTED;
   RestoreStartInput input;
-  input.session = session_.Get();
+  input.session = session;
   input.mappedNodeIds = &mappedNodeIds_;
   input.mappedNewNames = &mappedNewNames_;
-  input.sink = sink.Get();
+  input.sink = Sink();
   input.phaseCallbacks = static_cast<IZelAsynchRestoreCallbacks*>(this);
   input.serviceCallbacks = static_cast<IZelServiceRestoreCallbacks*>(this);
   bool finished = false;

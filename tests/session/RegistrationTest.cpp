@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ComFakes.h"
 #include "Components.h"
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
@@ -248,19 +249,6 @@ TEST_F(RegistrationTest, HandsOutClassObjectsOfTheObjectTableOnly) {
   }
 }
 
-// An outer object that only counts its own references.
-class Outer : public IUnknown {
- public:
-  STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    *ppv = nullptr;
-    if (!::IsEqualIID(riid, IID_IUnknown)) return E_NOINTERFACE;
-    *ppv = this;
-    return S_OK;
-  }
-  STDMETHODIMP_(ULONG) AddRef() noexcept override { return 2; }
-  STDMETHODIMP_(ULONG) Release() noexcept override { return 1; }
-};
-
 TEST_F(RegistrationTest, RegisteredClassesAreCreatableAndAggregatable) {
   ASSERT_EQ(S_OK, dll_.Register());
   const struct {
@@ -277,7 +265,7 @@ TEST_F(RegistrationTest, RegisteredClassesAreCreatableAndAggregatable) {
     ComPtr<IUnknown> object;
     EXPECT_EQ(S_OK, ::CoCreateInstance(*c.clsid, nullptr, CLSCTX_INPROC_SERVER, *c.iid,
                                        object.PutVoid()));
-    Outer outer;
+    testing_support::AggregatingOuter outer;
     ComPtr<IUnknown> inner;
     EXPECT_EQ(S_OK, ::CoCreateInstance(*c.clsid, &outer, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                        inner.PutVoid()));

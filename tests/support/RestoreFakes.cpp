@@ -1,4 +1,4 @@
-#include "Fakes.h"
+#include "RestoreFakes.h"
 
 #include <gtest/gtest.h>
 

@@ -5,18 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "TestSupport.h"
 #include "comlib/Unique.h"
 #include "selection/FormHandler.h"
 
 using namespace ZelUISupport;
-
-// Found by argument-dependent lookup from inside GoogleTest.
-static bool operator==(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-static std::ostream& operator<<(std::ostream& os, const RECT& r) {
-  return os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
-}
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "Components.h"
-#include "Fakes.h"
+#include "RestoreFakes.h"
 #include "TestSupport.h"
 
 namespace {
@@ -24,7 +24,7 @@ const GUID kFileHelper = {0xD3A5F0B2, 0x6C1E, 0x4B8A, {0x9F, 0x27, 0x3E, 0x5C, 0
 const char kNode1[] = "{11111111-2222-3333-4444-555555555555}";
 const char kSec1[] = "{11111111-2222-3333-4444-666666666666}";
 
-std::string Narrow(const std::wstring& s) { return std::string(s.begin(), s.end()); }
+using testing_support::Narrow;
 
 class FrameworkTest : public ::testing::Test, public ApplyHarness {
  protected:

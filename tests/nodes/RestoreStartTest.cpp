@@ -7,7 +7,7 @@
 #include <functional>
 #include <regex>
 
-#include "Fakes.h"
+#include "RestoreFakes.h"
 #include "TestSupport.h"
 #include "comlib/Unique.h"
 #include "nodes/RestorePropertyPage2.h"

@@ -1,4 +1,4 @@
-#include "Fixture.h"
+#include "DetailsFixture.h"
 
 #include <commctrl.h>
 
@@ -11,48 +11,6 @@ const CLSID kFileHelper = {
 const CLSID kArgumentEditor = {
     0x962E1E4C, 0xAC44, 0x4E4A, {0xA4, 0xE8, 0x2F, 0x0C, 0x96, 0x3D, 0xE3, 0xA8}};
 
-void FrameworkTest::SetUp() {
-  lock_ = std::make_unique<testing_support::RegistryLock>();
-  registration_ = std::make_unique<testing_support::ScopedRegistration>(
-      testing_support::BuildPath(L"framework\\ZelFramework.dll"));
-  ASSERT_EQ(S_OK, registration_->status());
-}
-
-void FrameworkTest::TearDown() {
-  // Objects of the DLL are gone by now; let COM drop its cached servers.
-  ::CoFreeUnusedLibrariesEx(0, 0);
-  registration_.reset();
-  lock_.reset();
-}
-
-namespace {
-DetailsDriver* g_driver = nullptr;
-}  // namespace
-
-DetailsDriver::DetailsDriver(std::function<void(HWND)> drive) : drive_(std::move(drive)) {
-  g_driver = this;
-  timer_ = ::SetTimer(nullptr, 0, 20, &DetailsDriver::Tick);
-}
-
-DetailsDriver::~DetailsDriver() {
-  if (timer_) ::KillTimer(nullptr, timer_);
-  g_driver = nullptr;
-}
-
-void CALLBACK DetailsDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
-  DetailsDriver* self = g_driver;
-  if (!self) return;
-  HWND dialog = ::FindWindowW(L"#32770", L"Details");
-  if (!dialog || !::IsWindowVisible(dialog)) return;
-  if (!self->ran_) {
-    self->ran_ = true;
-    self->drive_(dialog);
-  } else if (++self->ticks_ > 50) {
-    ADD_FAILURE() << "the details dialog stayed open";
-    ::EndDialog(dialog, IDCANCEL);
-  }
-}
-
 RECT ClientRectOf(HWND dialog, int id) {
   RECT r = {};
   HWND control = ::GetDlgItem(dialog, id);
@@ -62,7 +20,6 @@ RECT ClientRectOf(HWND dialog, int id) {
   return r;
 }
 
-HWND ControlWindow(HWND host) { return host ? ::GetWindow(host, GW_CHILD) : nullptr; }
 
 std::vector<bool> ListChecks(HWND list) {
   std::vector<bool> checks;

@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "Components.h"
+#include "DialogDriver.h"
+#include "FrameworkFixture.h"
+#include "TestSupport.h"
 #include "records/OwnedRecords.h"
 
 namespace details_test {
@@ -25,40 +27,18 @@ extern const CLSID kFileHelper;
 // {962E1E4C-AC44-4E4A-A4E8-2F0C963DE3A8}
 extern const CLSID kArgumentEditor;
 
-// ZelFramework.dll registered for the fixture's life, under the registry lock.
-class FrameworkTest : public ::testing::Test {
- protected:
-  void SetUp() override;
-  void TearDown() override;
+using testing_support::FrameworkTest;
 
- private:
-  std::unique_ptr<testing_support::RegistryLock> lock_;
-  std::unique_ptr<testing_support::ScopedRegistration> registration_;
-};
-
-// Runs drive once on the "Details" dialog from inside its modal loop. Call
-// before the code that runs the dialog. A dialog still open afterwards is
-// cancelled so a failing test cannot hang.
-class DetailsDriver {
+// Runs drive once on the "Details" dialog from inside its modal loop.
+class DetailsDriver : public testing_support::DialogDriver {
  public:
-  explicit DetailsDriver(std::function<void(HWND dialog)> drive);
-  ~DetailsDriver();
-  DetailsDriver(const DetailsDriver&) = delete;
-  DetailsDriver& operator=(const DetailsDriver&) = delete;
-  bool ran() const { return ran_; }
-
- private:
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
-  std::function<void(HWND)> drive_;
-  UINT_PTR timer_ = 0;
-  int ticks_ = 0;
-  bool ran_ = false;
+  explicit DetailsDriver(std::function<void(HWND dialog)> drive)
+      : DialogDriver(std::move(drive), L"Details") {}
 };
 
 // A control's rectangle in its dialog's client coordinates.
 RECT ClientRectOf(HWND dialog, int id);
-// The window the hosted control made inside its host.
-HWND ControlWindow(HWND host);
+using testing_support::ControlWindow;
 // The selector's check marks, read from its list view.
 std::vector<bool> ListChecks(HWND list);
 void SetCheck(HWND list, int index, bool checked);
@@ -71,9 +51,3 @@ records::OwnedArguments MakeArguments(const std::string& bytes);
 std::string Bytes(const records::OwnedArguments& arguments);
 
 }  // namespace details_test
-
-// Rectangles compare and print in test messages.
-inline bool operator==(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
-inline void PrintTo(const RECT& r, std::ostream* os) {
-  *os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
-}

@@ -1,4 +1,4 @@
-#include "selection/DetailsProcedure.h"
+#include "selection/DetailsCommand.h"
 
 #include <objbase.h>
 

@@ -5,14 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include "Fixture.h"
+#include "FrameworkFixture.h"
 #include "TestSupport.h"
 #include "ZelFramework.h"
 #include "comlib/ControlHost.h"
 #include "comlib/Unique.h"
 
-namespace details_test {
+namespace comlib_test {
 namespace {
+
+using testing_support::ControlWindow;
+using testing_support::FrameworkTest;
 
 class ControlHostTest : public FrameworkTest {
  protected:
@@ -111,4 +114,4 @@ TEST_F(ControlHostTest, DestroyingTheHostReleasesTheControl) {
 }
 
 }  // namespace
-}  // namespace details_test
+}  // namespace comlib_test
