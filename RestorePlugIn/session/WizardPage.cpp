@@ -1,6 +1,7 @@
 #include "session/WizardPage.h"
 
 #include "comlib/Dialog.h"
+#include "comlib/ResourceText.h"
 #include "comlib/Result.h"
 
 namespace session {

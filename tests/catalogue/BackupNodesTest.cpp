@@ -52,15 +52,34 @@ TEST(FileFinder, FindsByNameAtAnyDepthInOrdinalOrder) {
             finder.Find());
 }
 
+// Calls walk with only about left bytes of the thread's stack still free.
+template <class F>
+__attribute__((noinline)) void WithStackLeft(size_t left, F&& walk) {
+  MEMORY_BASIC_INFORMATION stack = {};
+  ASSERT_NE(0u, ::VirtualQuery(&stack, &stack, sizeof stack));
+  const size_t free = static_cast<size_t>(reinterpret_cast<char*>(&stack) - static_cast<char*>(stack.AllocationBase));
+  ASSERT_GT(free, 2 * left);
+  volatile char* used = static_cast<char*>(__builtin_alloca(free - left));
+  used[0] = 0;
+  walk();
+  used[1] = 0;  // keeps the block in use until the walk is over
+}
+
+// Deep enough that a walk keeping a frame per level (its find record alone
+// is about 600 bytes) runs out of the stack it is left.
 TEST(FileFinder, DeepTreeWalksWithoutRecursion) {
+  constexpr int kDepth = 300;
+  constexpr size_t kStackLeft = 96 * 1024;
   TempDir dir;
   std::wstring relative = L"D";
-  for (int i = 0; i < 100; ++i) relative += L"\\d";
+  for (int i = 0; i < kDepth; ++i) relative += L"\\d";
   fixtures::Backup(dir, relative, "<a/>");
   FileFinder finder;
   finder.AddFolder((dir / L"D").c_str());
   finder.AddFileName(L"BackupInfo.xml");
-  EXPECT_EQ(1u, finder.Find().size());
+  size_t found = 0;
+  WithStackLeft(kStackLeft, [&] { found = finder.Find().size(); });
+  EXPECT_EQ(1u, found);
 }
 
 TEST(BackupNodes, DuplicateRuleComparesWholeFolderNames) {
