@@ -25,6 +25,7 @@
 #include "catalogue/ObjectIds.h"
 #include "catalogue/WorkerPool.h"
 #include "catalogue/Xml.h"
+#include "comlib/Lock.h"
 #include "selection/BackupTree.h"
 
 namespace {
@@ -151,21 +152,19 @@ class MemoryWatch {
     }
   }
   void Begin() {
-    ::AcquireSRWLockExclusive(&lock_);
+    const comlib::ExclusiveLock hold(&lock_);
     Now(&basePrivate_, &baseVirtual_);
     topPrivate_ = basePrivate_;
     topVirtual_ = baseVirtual_;
     watching_ = true;
-    ::ReleaseSRWLockExclusive(&lock_);
   }
   // Rise of private and virtual bytes since Begin, highest seen.
   void End(SIZE_T* privateRise, SIZE_T* virtualRise) {
-    ::AcquireSRWLockExclusive(&lock_);
+    const comlib::ExclusiveLock hold(&lock_);
     Sample();
     watching_ = false;
     *privateRise = topPrivate_ - basePrivate_;
     *virtualRise = topVirtual_ - baseVirtual_;
-    ::ReleaseSRWLockExclusive(&lock_);
   }
 
  private:
@@ -189,9 +188,10 @@ class MemoryWatch {
   static DWORD WINAPI Main(void* self) {
     auto* watch = static_cast<MemoryWatch*>(self);
     while (!::InterlockedCompareExchange(&watch->stop_, 0, 0)) {
-      ::AcquireSRWLockExclusive(&watch->lock_);
-      if (watch->watching_) watch->Sample();
-      ::ReleaseSRWLockExclusive(&watch->lock_);
+      {
+        const comlib::ExclusiveLock hold(&watch->lock_);
+        if (watch->watching_) watch->Sample();
+      }
       ::Sleep(5);
     }
     return 0;

@@ -5,6 +5,7 @@
 #include "catalogue/WorkerPool.h"
 #include "catalogue/Xml.h"
 #include "comlib/ComPtr.h"
+#include "comlib/Lock.h"
 #include "comlib/MsxmlIds.h"
 
 bool DuplicateRule::Hides(const std::wstring& path) const {
@@ -47,17 +48,11 @@ struct Reading {
 // MSXML corrupts its heap when two threads parse malformed files at once,
 // and the host must not fall with it. Listing folders and reading files,
 // the part that waits, still runs on every thread.
-class ParsingTurn {
+SRWLOCK g_parsing = SRWLOCK_INIT;
+class ParsingTurn : comlib::ExclusiveLock {
  public:
-  ParsingTurn() noexcept { ::AcquireSRWLockExclusive(&lock_); }
-  ~ParsingTurn() { ::ReleaseSRWLockExclusive(&lock_); }
-  ParsingTurn(const ParsingTurn&) = delete;
-  ParsingTurn& operator=(const ParsingTurn&) = delete;
-
- private:
-  static SRWLOCK lock_;
+  ParsingTurn() noexcept : ExclusiveLock(&g_parsing) {}
 };
-SRWLOCK ParsingTurn::lock_ = SRWLOCK_INIT;
 
 void ReadOne(const std::wstring& path, Reading* reading) {
   ReadXML reader(path.c_str());
@@ -77,7 +72,7 @@ class Readings {
  public:
   // True for the first claim of a path: the caller reads it.
   bool Claim(const std::wstring& path, Reading** slot) {
-    Hold hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     auto [it, added] = byPath_.try_emplace(path);
     *slot = &it->second;
     return added;
@@ -89,17 +84,6 @@ class Readings {
   }
 
  private:
-  class Hold {
-   public:
-    explicit Hold(SRWLOCK* lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(lock_); }
-    ~Hold() { ::ReleaseSRWLockExclusive(lock_); }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-
-   private:
-    SRWLOCK* lock_;
-  };
-
   SRWLOCK lock_ = SRWLOCK_INIT;
   // Nodes of an unordered_map stay where they are when it grows.
   std::unordered_map<std::wstring, Reading> byPath_;

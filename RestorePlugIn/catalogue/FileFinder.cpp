@@ -3,6 +3,7 @@
 #include <map>
 
 #include "catalogue/WorkerPool.h"
+#include "comlib/Lock.h"
 #include "comlib/Unique.h"
 
 // A folder on the walk: its path as composed, the path it really has (link
@@ -48,16 +49,6 @@ bool IsSelfOrAncestor(const std::wstring& ancestor, const std::wstring& path) {
   return ancestor.size() == path.size() || path[ancestor.size()] == L'\\';
 }
 
-class Exclusive {
- public:
-  explicit Exclusive(SRWLOCK* lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(lock_); }
-  ~Exclusive() { ::ReleaseSRWLockExclusive(lock_); }
-  Exclusive(const Exclusive&) = delete;
-  Exclusive& operator=(const Exclusive&) = delete;
-
- private:
-  SRWLOCK* lock_;
-};
 
 }  // namespace
 
@@ -91,14 +82,10 @@ std::vector<std::wstring> FileFinder::Find() {
       Folder* folder = pending.back();
       pending.pop_back();
       Visit(*folder);
-      folderRecords_.push_back(FolderRecord{folder->path, folder->matches.size()});
-      failures_.insert(failures_.end(), folder->failures.begin(), folder->failures.end());
-      results_.insert(folder->matches.begin(), folder->matches.end());
       for (const auto& child : folder->children) pending.push_back(child.get());
     }
   }
-  Dismantle(&walks_);
-  return std::vector<std::wstring>(results_.begin(), results_.end());
+  return Merge();
 }
 
 std::vector<std::wstring> FileFinder::Find(WorkerPool& pool, size_t walkers,
@@ -111,7 +98,7 @@ std::vector<std::wstring> FileFinder::Find(WorkerPool& pool, size_t walkers,
   for (const std::wstring& root : folders_)
     walks_.push_back(std::make_unique<Folder>(Folder{root, std::wstring(), nullptr, {}, {}}));
   {
-    Exclusive hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     for (const auto& walk : walks_) pending_.push_back(walk.get());
     StartWalkersLocked(pool);
   }
@@ -131,7 +118,7 @@ void FileFinder::WalkOnPool(WorkerPool& pool) {
   for (;;) {
     Folder* folder = nullptr;
     {
-      Exclusive hold(&lock_);
+      comlib::ExclusiveLock hold(&lock_);
       if (pending_.empty()) {
         --walking_;
         return;
@@ -144,12 +131,12 @@ void FileFinder::WalkOnPool(WorkerPool& pool) {
       if (found_)
         for (const std::wstring& match : folder->matches) found_(match);
     } catch (...) {
-      Exclusive hold(&lock_);
+      comlib::ExclusiveLock hold(&lock_);
       pending_.clear();
       --walking_;
       throw;
     }
-    Exclusive hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     for (const auto& child : folder->children) pending_.push_back(child.get());
     StartWalkersLocked(pool);
   }

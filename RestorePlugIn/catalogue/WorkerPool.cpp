@@ -5,23 +5,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "comlib/Lock.h"
+
 namespace {
 
 // As much as a program's main thread gets by default: the parser's
 // recursion stays within what it has on Windows, and only what is used is
 // committed.
 constexpr SIZE_T kStackReserve = 1 << 20;
-
-class Locked {
- public:
-  explicit Locked(SRWLOCK* lock) noexcept : lock_(lock) { ::AcquireSRWLockExclusive(lock_); }
-  ~Locked() { ::ReleaseSRWLockExclusive(lock_); }
-  Locked(const Locked&) = delete;
-  Locked& operator=(const Locked&) = delete;
-
- private:
-  SRWLOCK* lock_;
-};
 
 }  // namespace
 
@@ -40,13 +31,13 @@ WorkerPool::WorkerPool(size_t workers, Waiter wait, Setup setup)
     {
       // Counted before it starts, so that Wait never takes a thread that is
       // still starting for one that will not serve.
-      Locked hold(&lock_);
+      comlib::ExclusiveLock hold(&lock_);
       ++serving_;
     }
     HANDLE thread = ::CreateThread(nullptr, kStackReserve, &WorkerPool::ThreadMain, this,
                                    STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
     if (!thread) {
-      Locked hold(&lock_);
+      comlib::ExclusiveLock hold(&lock_);
       --serving_;
       break;
     }
@@ -56,7 +47,7 @@ WorkerPool::WorkerPool(size_t workers, Waiter wait, Setup setup)
 
 WorkerPool::~WorkerPool() {
   {
-    Locked hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     stop_ = true;
   }
   ::WakeAllConditionVariable(&wake_);
@@ -95,7 +86,7 @@ void WorkerPool::RunOne(std::function<void()>& task) noexcept {
   try {
     task();
   } catch (...) {
-    Locked hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     if (!failure_) failure_ = std::current_exception();
   }
   task = nullptr;  // what it holds goes now, outside the lock
@@ -104,7 +95,7 @@ void WorkerPool::RunOne(std::function<void()>& task) noexcept {
 void WorkerPool::Run() noexcept {
   const bool apartment = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   if (!apartment) {
-    Locked hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     --serving_;
     SetIdleLocked();
     return;
@@ -120,7 +111,7 @@ void WorkerPool::Run() noexcept {
   std::function<void()> task;
   for (;;) {
     {
-      Locked hold(&lock_);
+      comlib::ExclusiveLock hold(&lock_);
       while (!stop_ && !TakeLocked(&task)) {
         SetIdleLocked();
         ::SleepConditionVariableSRW(&wake_, &lock_, INFINITE, 0);
@@ -129,7 +120,7 @@ void WorkerPool::Run() noexcept {
       ++running_;
     }
     RunOne(task);
-    Locked hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     --running_;
     SetIdleLocked();
   }
@@ -145,7 +136,7 @@ void WorkerPool::Run() noexcept {
 
 void WorkerPool::Post(std::function<void()> task, bool urgent) {
   {
-    Locked hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     (urgent ? urgent_ : tasks_).push_back(std::move(task));
     if (serving_ > 0) ::ResetEvent(idle_.get());
   }
@@ -159,7 +150,7 @@ void WorkerPool::Wait() {
     // Whatever the waiter did, nothing is taken before the pool is idle.
     for (;;) {
       {
-        Locked hold(&lock_);
+        comlib::ExclusiveLock hold(&lock_);
         if (serving_ == 0 || (running_ == 0 && urgent_.empty() && tasks_.empty())) break;
       }
       ::WaitForSingleObject(idle_.get(), INFINITE);
@@ -169,14 +160,14 @@ void WorkerPool::Wait() {
   std::function<void()> task;
   for (;;) {
     {
-      Locked hold(&lock_);
+      comlib::ExclusiveLock hold(&lock_);
       if (!TakeLocked(&task)) break;
     }
     RunOne(task);
   }
   std::exception_ptr failure;
   {
-    Locked hold(&lock_);
+    comlib::ExclusiveLock hold(&lock_);
     failure = std::exchange(failure_, nullptr);
   }
   if (failure) std::rethrow_exception(failure);

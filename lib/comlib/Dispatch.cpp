@@ -1,5 +1,6 @@
 #include "Dispatch.h"
 
+#include "Lock.h"
 #include "Module.h"
 
 namespace comlib {
@@ -20,13 +21,12 @@ size_t g_count = 0;
 HRESULT ModuleTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
   if (!info) return E_POINTER;
   *info = nullptr;
-  ::AcquireSRWLockExclusive(&g_lock);
+  const ExclusiveLock hold(&g_lock);
   HRESULT hr = S_OK;
   for (size_t i = 0; i < g_count; ++i) {
     if (::IsEqualIID(g_infos[i].iid, iid)) {
       *info = g_infos[i].info;
       (*info)->AddRef();
-      ::ReleaseSRWLockExclusive(&g_lock);
       return S_OK;
     }
   }
@@ -44,17 +44,15 @@ HRESULT ModuleTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
     }
     *info = found;
   }
-  ::ReleaseSRWLockExclusive(&g_lock);
   return hr;
 }
 
 void ReleaseModuleTypeInfo() noexcept {
-  ::AcquireSRWLockExclusive(&g_lock);
+  const ExclusiveLock hold(&g_lock);
   for (size_t i = 0; i < g_count; ++i) g_infos[i].info->Release();
   g_count = 0;
   if (g_library) g_library->Release();
   g_library = nullptr;
-  ::ReleaseSRWLockExclusive(&g_lock);
 }
 
 }  // namespace comlib

@@ -17,6 +17,7 @@
 #include "catalogue/FileFinder.h"
 #include "catalogue/ObjectIds.h"
 #include "catalogue/WorkerPool.h"
+#include "comlib/Lock.h"
 #include "comlib/Unique.h"
 #include "MutationCampaign.h"
 
@@ -256,9 +257,8 @@ TEST_P(ParallelCatalogue, WalkGivesTheFilesAndFolderOrderOfOneThread) {
     SRWLOCK lock = SRWLOCK_INIT;
     std::multiset<std::wstring> heard;
     const std::vector<std::wstring> found = parallel.Find(pool, walkers, [&](const std::wstring& path) {
-      ::AcquireSRWLockExclusive(&lock);
+      const comlib::ExclusiveLock hold(&lock);
       heard.insert(path);
-      ::ReleaseSRWLockExclusive(&lock);
     });
     EXPECT_EQ(files, found);
     std::vector<std::pair<std::wstring, size_t>> order;

@@ -6,16 +6,16 @@
 #include <stdexcept>
 
 #include "catalogue/WorkerPool.h"
+#include "comlib/Lock.h"
 
 namespace {
 
 class Guarded {
  public:
   void Record(DWORD thread, APTTYPE type) {
-    ::AcquireSRWLockExclusive(&lock_);
+    const comlib::ExclusiveLock hold(&lock_);
     threads[thread] = type;
     ++ran;
-    ::ReleaseSRWLockExclusive(&lock_);
   }
   std::map<DWORD, APTTYPE> threads;
   int ran = 0;
