@@ -5,10 +5,11 @@
 // (a) a bare recursive folder walk, (b) the walk plus loading every
 // information file with the XML layer, one after the other on one thread,
 // and (c) SetPaths + Load + BuildDependencies, the catalogue as page 1 runs
-// it; a busy machine then slows all three alike. Each figure is the median
-// of the rounds, with their range. (d) is page 1's fill of its backup tree
-// from that catalogue, the best of three. With two sizes it prints how c
-// grows between them. The last line is the ratio c/b of the first size.
+// it, and (w) the walk alone on the pool's threads, which no catalogue on
+// them can beat; a busy machine then slows all four alike. Each figure is
+// the median of the rounds, with their range. (d) is page 1's fill of its
+// backup tree from that catalogue, the best of three. With two sizes it
+// prints how c grows between them. The last line is the ratio c/b of the first size.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -22,6 +23,7 @@
 #include "ConsoleText.h"
 #include "ToolSupport.h"
 #include "catalogue/BackupNodes.h"
+#include "catalogue/FileFinder.h"
 #include "catalogue/ObjectIds.h"
 #include "catalogue/WorkerPool.h"
 #include "catalogue/Xml.h"
@@ -222,7 +224,7 @@ struct Size {
   int count = 0;
   std::wstring base;
   size_t folders = 0, walked = 0, loaded = 0, listed = 0, items = 0;
-  Figures a, b, c;
+  Figures a, b, c, w;
   Figures bCpu, cCpu;  // processor time of the process, all its threads
   double d = 0;
   SIZE_T poolPrivate = 0, poolVirtual = 0;  // highest rise during (c)
@@ -303,6 +305,13 @@ void RoundOf(Size* size, MemoryWatch* memory, size_t workers) {
   memory->End(&rise, &virtualRise);
   size->poolPrivate = std::max(size->poolPrivate, rise);
   size->poolVirtual = std::max(size->poolVirtual, virtualRise);
+  size->w.times.push_back(Time([&] {
+    FileFinder finder;
+    finder.AddFolder(size->base.c_str());
+    finder.AddFileName(L"BackupInfo.xml");
+    WorkerPool pool(workers);
+    finder.Find(pool, workers, [](const std::wstring&) {});
+  }));
 }
 
 }  // namespace
@@ -368,7 +377,7 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring report = L"workers: " + std::to_wstring(threads) + L" (cores: " +
                         std::to_wstring(system.dwNumberOfProcessors) + L")\n";
   report += Format(L"generate: %.3f s\n", Seconds(g0, g1));
-  report += L"rounds: " + std::to_wstring(kRounds) + L", each (a), (b), (c) of every size in turn\n";
+  report += L"rounds: " + std::to_wstring(kRounds) + L", each (a), (b), (c), (w) of every size in turn\n";
   bool complete = true;
   for (const Size& size : sizes) {
     report += L"N: " + std::to_wstring(size.count) + L" (" + std::to_wstring(size.folders) + L" folders)\n";
@@ -376,6 +385,10 @@ int wmain(int argc, wchar_t** argv) {
     report += Figure(L"(b) walk + load", size.b) + L" (" + std::to_wstring(size.loaded) + L" loaded)\n";
     report += Figure(L"(c) SetPaths + Load + BuildDependencies", size.c) + L" (" +
               std::to_wstring(size.listed) + L" entries)\n";
+    report += Figure(L"(w) walk on the pool's threads, nothing loaded", size.w) + L"\n";
+    if (size.b.Median() > 0)
+      report += Format(L"of (b), medians: (a) %.2f", size.a.Median() / size.b.Median()) +
+                Format(L", (w) %.2f, the floor under c/b\n", size.w.Median() / size.b.Median());
     report += Format(L"processor time, medians: (b) %.3f s", size.bCpu.Median()) +
               Format(L", (c) %.3f s\n", size.cCpu.Median());
     if (size.items > 0)
