@@ -223,7 +223,7 @@ struct Figures {
 struct Size {
   int count = 0;
   std::wstring base;
-  size_t folders = 0, walked = 0, loaded = 0, listed = 0, items = 0;
+  size_t folders = 0, walked = 0, walkedOnPool = 0, loaded = 0, listed = 0, items = 0;
   Figures a, b, c, w;
   Figures bCpu, cCpu;  // processor time of the process, all its threads
   double d = 0;
@@ -310,7 +310,7 @@ void RoundOf(Size* size, MemoryWatch* memory, size_t workers) {
     finder.AddFolder(size->base.c_str());
     finder.AddFileName(L"BackupInfo.xml");
     WorkerPool pool(workers);
-    finder.Find(pool, workers, [](const std::wstring&) {});
+    size->walkedOnPool = finder.Find(pool, workers, [](const std::wstring&) {}).size();
   }));
 }
 
@@ -385,7 +385,8 @@ int wmain(int argc, wchar_t** argv) {
     report += Figure(L"(b) walk + load", size.b) + L" (" + std::to_wstring(size.loaded) + L" loaded)\n";
     report += Figure(L"(c) SetPaths + Load + BuildDependencies", size.c) + L" (" +
               std::to_wstring(size.listed) + L" entries)\n";
-    report += Figure(L"(w) walk on the pool's threads, nothing loaded", size.w) + L"\n";
+    report += Figure(L"(w) walk on the pool's threads, nothing loaded", size.w) + L" (" +
+              std::to_wstring(size.walkedOnPool) + L" files)\n";
     if (size.b.Median() > 0)
       report += Format(L"of (b), medians: (a) %.2f", size.a.Median() / size.b.Median()) +
                 Format(L", (w) %.2f, the floor under c/b\n", size.w.Median() / size.b.Median());
@@ -399,7 +400,8 @@ int wmain(int argc, wchar_t** argv) {
     report += L"peak memory above the start: (c) private " + Megabytes(size.poolPrivate) + L", address space " +
               Megabytes(size.poolVirtual) + L"; (b) private " + Megabytes(size.serialPrivate) + L"\n";
     report += Format(L"ratio c/b: %.2f\n", size.b.Median() > 0 ? size.c.Median() / size.b.Median() : 0.0);
-    complete = complete && size.listed == static_cast<size_t>(size.count) && size.items == size.listed;
+    complete = complete && size.listed == static_cast<size_t>(size.count) && size.items == size.listed &&
+               size.walkedOnPool == static_cast<size_t>(size.count);
   }
   if (sizes.size() == 2) {
     const double first = sizes[0].c.Median(), second = sizes[1].c.Median();

@@ -49,7 +49,6 @@ bool IsSelfOrAncestor(const std::wstring& ancestor, const std::wstring& path) {
   return ancestor.size() == path.size() || path[ancestor.size()] == L'\\';
 }
 
-
 }  // namespace
 
 // Takes the trees apart without recursion: they may be as deep as the disk.
