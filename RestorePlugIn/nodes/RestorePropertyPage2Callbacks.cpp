@@ -18,9 +18,9 @@ STDMETHODIMP CRestorePropertyPage2::OnError(BSTR text) noexcept {
 }
 
 // The end of the restore's first phase.
-HRESULT CRestorePropertyPage2::OnPhaseCompleted(LONG, BSTR text) noexcept {
+HRESULT CRestorePropertyPage2::OnPhaseCompleted(LONG value, BSTR text) noexcept {
   AddMessage(0, text);
-  restore_.PhaseEnded();  // wakes Apply's wait
+  restore_.PhaseEnded(value, text);  // wakes Apply's wait
   return S_OK;
 }
 
@@ -30,8 +30,8 @@ STDMETHODIMP CRestorePropertyPage2::OnProgress(LONG, BSTR text) noexcept {
 }
 
 // The end of one part of one service's restore.
-HRESULT CRestorePropertyPage2::OnServicePartCompleted(LONG, BSTR text) noexcept {
+HRESULT CRestorePropertyPage2::OnServicePartCompleted(LONG value, BSTR text) noexcept {
   if (text) AddMessage(0, text);
-  restore_.PartEnded();  // wakes Apply's wait
+  restore_.PartEnded(value, text);  // wakes Apply's wait
   return S_OK;
 }

@@ -1,5 +1,7 @@
 #include "RestoreRun.h"
 
+#include "RestoreFailure.h"
+#include "StartCallbacks.h"
 #include "catalogue/ObjectIds.h"
 #include "comlib/Bstr.h"
 #include "comlib/PumpingWait.h"
@@ -43,22 +45,26 @@ bool RestoreRun::Run(const ServiceNodeStructure* services, ULONG count) {
   comlib::MessagePumpingWait(kPauseBeforeServicesMs, nullptr);
   for (ULONG s = 0; s < count; ++s) {
     if (!services[s].checked) continue;
-    for (size_t part = 0; part < parts_.size(); ++part) RestorePart(services[s], part);
+    for (size_t part = 0; part < parts_.size(); ++part) {
+      const HRESULT hr = RestorePart(services[s], part);
+      if (FAILED(hr) && SUCCEEDED(failure_)) failure_ = hr;
+    }
   }
   return true;
 }
 
-void RestoreRun::RestorePart(const ServiceNodeStructure& service, size_t part) {
+HRESULT RestoreRun::RestorePart(const ServiceNodeStructure& service, size_t part) {
   const comlib::Bstr name = comlib::Bstr::Copy(service.name);
   Line(0, name.str() + L", Restoring part" + std::to_wstring(part + 1) + L" of" +
               std::to_wstring(parts_.size()));
 
   comlib::ComPtr<IServiceRestoreHelper> helper;
-  if (FAILED(::CoCreateInstance(ToGuid(service.helperId), nullptr, CLSCTX_ALL, IID_IServiceRestoreHelper,
-                                helper.PutVoid())) ||
-      !helper) {
+  HRESULT created = ::CoCreateInstance(ToGuid(service.helperId), nullptr, CLSCTX_ALL,
+                                       IID_IServiceRestoreHelper, helper.PutVoid());
+  if (SUCCEEDED(created) && !helper) created = E_NOINTERFACE;
+  if (FAILED(created)) {
     Line(2, L"Failed to create the restore helper of " + name.str());
-    return;
+    return created;
   }
   // The folder named after the helper inside the part's backup folder.
   std::wstring folder = parts_[part];
@@ -66,16 +72,28 @@ void RestoreRun::RestorePart(const ServiceNodeStructure& service, size_t part) {
   helper->Initialize(state_.binding.Get(),
                      comlib::Bstr(folder + L"\\" + ObjectIdToText(service.helperId)).get());
 
+  HRESULT started = E_FAIL;
   for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
-    state_.BeginPart();
-    if (helper->StartRestore(service.count, service.backupItem, service.arguments, callbacks_) ==
-        S_OK) {
+    // Each start has callbacks of its own: a late end of an earlier start
+    // must not end this part's wait.
+    comlib::ComPtr<IZelServiceRestoreCallbacks> callbacks;
+    const unsigned serial = state_.BeginPart();
+    started = nodes::PartCallbacks::Make(callbacks_, state_, serial, &callbacks);
+    if (SUCCEEDED(started))
+      started = helper->StartRestore(service.count, service.backupItem, service.arguments,
+                                     callbacks.Get());
+    if (started == S_OK) {
       state_.WaitForPart();
       Line(0, L"");
-      return;
+      const HRESULT ended = state_.PartResult();
+      if (FAILED(ended)) Line(2, nodes::PartFailedLine(name.str(), part + 1, parts_.size(), ended,
+                                            state_.PartEndText()));
+      return ended;
     }
     Line(0, L"Trying to Start Restore");
     comlib::MessagePumpingWait(kPauseBetweenStartsMs, nullptr);
   }
   Line(0, L"Failed to Start Restore");
+  Line(2, nodes::PartNotStartedLine(name.str(), part + 1, parts_.size(), started));
+  return FAILED(started) ? started : E_FAIL;
 }

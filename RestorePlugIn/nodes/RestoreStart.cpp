@@ -2,7 +2,9 @@
 
 #include <msxml2.h>
 
+#include "RestoreFailure.h"
 #include "RestoreRun.h"
+#include "StartCallbacks.h"
 #include "catalogue/ObjectIds.h"
 #include "catalogue/Xml.h"
 #include "comlib/Dialog.h"
@@ -169,7 +171,15 @@ RestoreOutcome RestoreStart::Run() {
     Stop(L"Failed to create the system restore service");
     return RestoreOutcome::Stopped;
   }
-  state_.restore->SetCallbacks(in_.phaseCallbacks);
+  // Callbacks of this Apply's own: an end that an earlier restore service
+  // announces late cannot end this phase's wait.
+  comlib::ComPtr<IZelAsynchRestoreCallbacks> callbacks;
+  const HRESULT made = nodes::PhaseCallbacks::Make(in_.phaseCallbacks, state_, state_.BeginPhase(), &callbacks);
+  if (FAILED(made)) {
+    failure_ = made;
+    return RestoreOutcome::Failed;
+  }
+  state_.restore->SetCallbacks(callbacks.Get());
 
   // The node names are not used; the services and the backup path are.
   records::TextArray nodeNames;
@@ -188,7 +198,6 @@ RestoreOutcome RestoreStart::Run() {
   PassChoices();
   if (!ResolveChecks()) return RestoreOutcome::Stopped;
 
-  state_.BeginPhase();
   if (state_.restore->Start() != S_OK) {
     Stop(L"Failed to Start backup");
     return RestoreOutcome::Stopped;
@@ -196,20 +205,34 @@ RestoreOutcome RestoreStart::Run() {
   WriteRestorePath(backupPath.get());
   state_.WaitForPhase();
 
+  // No service part starts on a system whose first phase failed.
+  const HRESULT phase = state_.PhaseResult();
+  if (FAILED(phase)) {
+    Line(2, nodes::PhaseFailedLine(phase, state_.PhaseEndText()).c_str());
+    state_.restore->Finish();
+    failure_ = phase;
+    return RestoreOutcome::Failed;
+  }
   if (services.size() == 0) {
     state_.restore->Finish();
     return RestoreOutcome::Finished;
   }
   RestoreRun run(state_, in_.sink, in_.serviceCallbacks, parts);
-  return run.Run(services.get(), services.size()) ? RestoreOutcome::Finished
-                                                   : RestoreOutcome::NoBinding;
+  if (!run.Run(services.get(), services.size())) return RestoreOutcome::NoBinding;
+  failure_ = run.failure();
+  return FAILED(failure_) ? RestoreOutcome::Failed : RestoreOutcome::Finished;
 }
 
 HRESULT ApplyRestore(RestoreState& state, const RestoreStartInput& input, bool* finished) noexcept {
   if (finished) *finished = false;
   return comlib::Guard([&]() -> HRESULT {
-    const RestoreOutcome outcome = RestoreStart(state, input).Run();
+    RestoreStart start(state, input);
+    const RestoreOutcome outcome = start.Run();
     if (finished) *finished = outcome == RestoreOutcome::Finished;
-    return outcome == RestoreOutcome::NoBinding ? S_FALSE : S_OK;
+    switch (outcome) {
+      case RestoreOutcome::NoBinding: return S_FALSE;
+      case RestoreOutcome::Failed: return start.failure();
+      default: return S_OK;
+    }
   });
 }

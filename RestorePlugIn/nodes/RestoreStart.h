@@ -27,6 +27,7 @@ enum class RestoreOutcome {
   Stopped,    // a condition stopped the start (shown in a message box)
   Finished,   // the restore ran to its end
   NoBinding,  // the first phase ran, the services could not be bound
+  Failed,     // the first phase or a service part ended with a failure
 };
 
 // The folder of each backup of the dependency chain, root first, each with
@@ -40,6 +41,9 @@ class RestoreStart {
   RestoreStart(RestoreState& state, const RestoreStartInput& input) noexcept
       : state_(state), in_(input) {}
   RestoreOutcome Run();
+  // With Failed: the first phase's failure status, or the first failed
+  // part's.
+  HRESULT failure() const noexcept { return failure_; }
 
  private:
   bool LoadBackupFiles(const std::vector<std::wstring>& parts);
@@ -50,9 +54,11 @@ class RestoreStart {
 
   RestoreState& state_;
   RestoreStartInput in_;
+  HRESULT failure_ = S_OK;
 };
 
-// Apply's status: S_OK, or S_FALSE when the services could not be bound;
-// *finished tells whether the page may be marked not dirty. No exception
-// leaves it.
+// Apply's status: S_OK when the restore ran to its end or was stopped
+// before it started, S_FALSE when the services could not be bound, a
+// failure status when the restore itself failed; *finished tells whether
+// the page may be marked not dirty. No exception leaves it.
 HRESULT ApplyRestore(RestoreState& state, const RestoreStartInput& input, bool* finished) noexcept;

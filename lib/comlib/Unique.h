@@ -59,6 +59,7 @@ inline void CloseHmenu(HMENU m) { ::DestroyMenu(m); }
 inline void CloseFind(HANDLE h) { ::FindClose(h); }
 inline void CloseHicon(HICON i) { ::DestroyIcon(i); }
 inline void CloseHmodule(HMODULE m) { ::FreeLibrary(m); }
+inline void CloseLocal(void* p) { ::LocalFree(p); }
 }  // namespace detail
 
 using UniqueBstr = UniqueAny<BSTR, detail::CloseBstr>;
@@ -68,6 +69,8 @@ using UniqueHwnd = UniqueAny<HWND, detail::CloseHwnd>;
 using UniqueHmenu = UniqueAny<HMENU, detail::CloseHmenu>;
 using UniqueHicon = UniqueAny<HICON, detail::CloseHicon>;
 using UniqueHmodule = UniqueAny<HMODULE, detail::CloseHmodule>;
+// Blocks the system allocates for its callers, as FormatMessageW does.
+using UniqueLocal = UniqueAny<void*, detail::CloseLocal>;
 // Results of CreateFileW and FindFirstFileW(Ex)W go straight in.
 using UniqueFile = UniqueAny<HANDLE, detail::CloseHandle, InvalidHandleValue>;
 using UniqueFind = UniqueAny<HANDLE, detail::CloseFind, InvalidHandleValue>;

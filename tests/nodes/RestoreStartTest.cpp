@@ -428,7 +428,8 @@ TEST_F(ServiceRunTest, TenFailedStartsGiveUpAndGoOnWithTheNextPart) {
   session.services = {{L"Alarm", kHelper, true}};
   session.dependency = {L"D:\\B\\Tue\\BackupInfo.xml", L"D:\\B\\Mon\\BackupInfo.xml"};
   helper.failuresLeft = 10;
-  EXPECT_EQ(S_OK, Apply());
+  // The part that never started fails the restore; the next part still runs.
+  EXPECT_EQ(E_FAIL, Apply());
   std::vector<std::wstring> expected = {L"Alarm, Restoring part1 of2"};
   expected.insert(expected.end(), 10, L"Trying to Start Restore");
   expected.insert(expected.end(), {L"Failed to Start Restore", L"Alarm, Restoring part2 of2", L"Copying", L""});
@@ -531,15 +532,145 @@ TEST_F(ServiceRunTest, UnparsableHostClassBindsTheNullClass) {
 TEST_F(ServiceRunTest, HelperThatCannotBeCreatedIsReportedAndTheRunGoesOn) {
   session.services = {{L"Alarm", kMissingHelper, true}, {L"Report", kHelper, true}};
   session.dependency = {L"D:\\B\\Tue\\BackupInfo.xml", L"D:\\B\\Mon\\BackupInfo.xml"};
-  bool finished = false;
-  EXPECT_EQ(S_OK, Apply(&finished));
-  EXPECT_TRUE(finished);
+  bool finished = true;
+  // Alarm was not restored, so the restore failed.
+  EXPECT_EQ(REGDB_E_CLASSNOTREG, Apply(&finished));
+  EXPECT_FALSE(finished);
   const SinkLine error{2, L"Failed to create the restore helper of Alarm"};
   EXPECT_EQ(2u, std::count(sink.lines.begin(), sink.lines.end(), error));
   EXPECT_EQ((std::vector<std::wstring>{L"Alarm, Restoring part1 of2", L"Alarm, Restoring part2 of2",
                                        L"Report, Restoring part1 of2", L"Report, Restoring part2 of2"}),
             PartLines());
   EXPECT_EQ(2, helper.starts);
+}
+
+// --- a restore that fails says so ---------------------------------------------
+
+// How the parts of the run end, for the table below.
+enum class Parts { AllDone, FirstFails, LateRepeatedEnd, NeverStart };
+
+struct OutcomeRow {
+  long phaseEnd;  // the value the end of the first phase carries
+  Parts parts;
+};
+
+std::string RowName(const OutcomeRow& row) {
+  static const char* const names[] = {"all done", "the first fails", "a late repeated end", "never start"};
+  char phase[16];
+  snprintf(phase, sizeof phase, "0x%08lX", static_cast<unsigned long>(row.phaseEnd));
+  return std::string("phase ends ") + phase + ", parts: " + names[static_cast<int>(row.parts)];
+}
+
+bool StartsWith(const std::wstring& text, const std::wstring& prefix) { return text.rfind(prefix, 0) == 0; }
+
+// One service over two parts. A failed first phase starts no part; a part
+// that fails does not stop the other; only an end's failure status counts,
+// and only the first end of the current start.
+TEST_F(ServiceRunTest, OutcomeTellsWhetherThePhaseAndEveryPartRestored) {
+  const HRESULT kDiskFull = HRESULT_FROM_WIN32(ERROR_DISK_FULL);  // 0x80070070
+  const long kPhaseEnds[] = {0, 1, 42, kDiskFull};  // only the last is a failure
+  const Parts kParts[] = {Parts::AllDone, Parts::FirstFails, Parts::LateRepeatedEnd, Parts::NeverStart};
+  for (long phaseEnd : kPhaseEnds) {
+    for (Parts parts : kParts) {
+      const OutcomeRow row{phaseEnd, parts};
+      SCOPED_TRACE(RowName(row));
+      RestoreState fresh;
+      std::swap(state.binding, fresh.binding);  // each row binds anew
+      sink.lines.clear();
+      helper.starts = 0;
+      helper.failuresLeft = 0;
+      helper.onStart = nullptr;
+      helper.endValue = nullptr;
+      machine.later.clear();
+      restore.endValue = phaseEnd;
+      session.services = {{L"Alarm", kHelper, true}};
+      session.dependency = {L"D:\\B\\Tue\\BackupInfo.xml", L"D:\\B\\Mon\\BackupInfo.xml"};
+      comlib::ComPtr<IZelServiceRestoreCallbacks> first;
+      switch (parts) {
+        case Parts::AllDone: break;
+        case Parts::FirstFails:
+          helper.endValue = [](int start) { return start == 1 ? long{E_ACCESSDENIED} : 0L; };
+          break;
+        case Parts::NeverStart: helper.failuresLeft = 20; break;
+        case Parts::LateRepeatedEnd:
+          // The first start ends well, then says so again with a failure
+          // while the second part is waited for; the second ends well.
+          helper.onStart = [&](int start, IZelServiceRestoreCallbacks* callbacks) {
+            comlib::ComPtr<IZelServiceRestoreCallbacks> own(callbacks);
+            machine.later.push_back([own] { own->OnCompleted(0, comlib::Bstr(L"Part done").get()); });
+            if (start == 1)
+              machine.later.push_back([own] { own->OnCompleted(E_FAIL, comlib::Bstr(L"Part done again").get()); });
+          };
+          break;
+      }
+      const bool phaseFails = FAILED(phaseEnd);
+      bool finished = true;
+      const HRESULT hr = Apply(&finished);
+      EXPECT_FALSE(machine.hung);
+      EXPECT_TRUE(machine.later.empty()) << "an end was never delivered: a wait was cut short";
+
+      std::vector<std::wstring> errors;
+      for (const SinkLine& line : sink.lines)
+        if (line.kind == 2) errors.push_back(line.text);
+      // The framework's own texts stay progress lines.
+      EXPECT_EQ(1u, std::count(sink.lines.begin(), sink.lines.end(), SinkLine{0, L"Phase one done"}));
+
+      if (phaseFails) {
+        EXPECT_EQ(kDiskFull, hr);
+        EXPECT_FALSE(finished);
+        EXPECT_EQ(0, helper.starts);
+        EXPECT_TRUE(PartLines().empty());
+        ASSERT_EQ(1u, errors.size());
+        EXPECT_TRUE(StartsWith(errors[0], L"The restore failed: the first phase ended with 0x80070070"));
+        EXPECT_NE(std::wstring::npos, errors[0].find(L"Phase one done"));
+        continue;
+      }
+      EXPECT_EQ(2u, PartLines().size()) << "a failed part does not stop the next";
+      switch (parts) {
+        case Parts::AllDone:
+        case Parts::LateRepeatedEnd:
+          EXPECT_EQ(S_OK, hr);
+          EXPECT_TRUE(finished);
+          EXPECT_EQ(2, helper.starts);
+          EXPECT_TRUE(errors.empty());
+          break;
+        case Parts::FirstFails:
+          EXPECT_EQ(E_ACCESSDENIED, hr);
+          EXPECT_FALSE(finished);
+          EXPECT_EQ(2, helper.starts);
+          ASSERT_EQ(1u, errors.size());
+          EXPECT_TRUE(StartsWith(errors[0], L"The restore failed: part 1 of 2 of Alarm ended with 0x80070005"));
+          break;
+        case Parts::NeverStart:
+          EXPECT_EQ(E_FAIL, hr);
+          EXPECT_FALSE(finished);
+          EXPECT_EQ(20, helper.starts);
+          EXPECT_EQ(2u, ProgressCount(L"Failed to Start Restore"));
+          ASSERT_EQ(2u, errors.size());
+          EXPECT_TRUE(StartsWith(errors[1], L"The restore failed: part 2 of 2 of Alarm could not be started; "
+                                            L"the last attempt answered 0x80004005"));
+          break;
+      }
+    }
+  }
+  machine.later.clear();
+}
+
+// An end of an earlier Apply's first phase, announced late, must not end
+// the wait of the next Apply's phase nor give it its status.
+TEST_F(RestoreStartTest, LateEndOfAnEarlierApplysPhaseIsNotThisPhasesEnd) {
+  EXPECT_EQ(S_OK, Apply());
+  comlib::ComPtr<IZelAsynchRestoreCallbacks> earlier = restore.callbacks;
+  restore.completion = Completion::Never;
+  const long kFailure = E_FAIL;
+  bool finished = true;
+  machine.later.push_back([earlier, kFailure] { earlier->OnCompleted(kFailure, comlib::Bstr(L"late").get()); });
+  machine.later.push_back([this] { restore.callbacks->OnCompleted(0, comlib::Bstr(L"now").get()); });
+  EXPECT_EQ(S_OK, Apply(&finished));
+  EXPECT_TRUE(finished);
+  EXPECT_FALSE(machine.hung);
+  EXPECT_TRUE(machine.later.empty());
+  EXPECT_NE(earlier.Get(), restore.callbacks.Get());
 }
 
 // --- the page's Apply -------------------------------------------------------
@@ -581,6 +712,16 @@ TEST_F(PageApplyTest, EndsAnnouncedInsideTheStartCallsDoNotMakeThePageWait) {
   EXPECT_FALSE(machine.hung);
   EXPECT_EQ(1u, ProgressCount(L"Phase one done"));
   EXPECT_EQ(3u, ProgressCount(L"Part done"));
+}
+
+// The page's own callbacks carry the phase's status into Apply's answer.
+TEST_F(PageApplyTest, FailedFirstPhaseIsApplysFailure) {
+  session.services = {{L"Alarm", kHelper, true}};
+  restore.endValue = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+  EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_DISK_FULL), page->Apply());
+  EXPECT_EQ(0, helper.starts);
+  ASSERT_FALSE(sink.lines.empty());
+  EXPECT_EQ(2, sink.lines.back().kind);
 }
 
 TEST_F(PageApplyTest, BindingFailureAnswersFalse) {

@@ -63,11 +63,12 @@ STDMETHODIMP FakeSystemRestore::Start() noexcept {
   calls.push_back(L"Start");
   if (startStatus != S_OK) return startStatus;
   comlib::ComPtr<IZelAsynchRestoreCallbacks> cb = callbacks;
+  const long value = endValue;
   if (completion == Completion::InsideStart && cb) {
-    cb->OnCompleted(0, comlib::Bstr(L"Phase one done").get());
+    cb->OnCompleted(value, comlib::Bstr(L"Phase one done").get());
   } else if (completion == Completion::Posted && cb) {
     Post([cb] { cb->OnInfo(comlib::Bstr(L"Restoring system").get()); });
-    Post([cb] { cb->OnCompleted(0, comlib::Bstr(L"Phase one done").get()); });
+    Post([cb, value] { cb->OnCompleted(value, comlib::Bstr(L"Phase one done").get()); });
   }
   return S_OK;
 }
@@ -208,11 +209,12 @@ STDMETHODIMP FakeHelper::StartRestore(ULONG count, BackupItem* items, ServiceArg
     return S_OK;
   }
   comlib::ComPtr<IZelServiceRestoreCallbacks> cb(callbacks);
+  const long value = endValue ? endValue(starts) : 0;
   if (completion == Completion::InsideStart) {
-    cb->OnCompleted(0, comlib::Bstr(L"Part done").get());
+    cb->OnCompleted(value, comlib::Bstr(L"Part done").get());
   } else if (completion == Completion::Posted) {
     Post([cb] { cb->OnProgress(0, comlib::Bstr(L"Copying").get()); });
-    Post([cb] { cb->OnCompleted(0, nullptr); });
+    Post([cb, value] { cb->OnCompleted(value, nullptr); });
   }
   return S_OK;
 }

@@ -70,9 +70,9 @@ class FakePhaseCallbacks : public Fake<FakePhaseCallbacks, IZelAsynchRestoreCall
   STDMETHODIMP OnInfo(BSTR text) noexcept override { return sink_->AddMessage(0, text); }
   STDMETHODIMP OnWarning(BSTR text) noexcept override { return sink_->AddMessage(0, text); }
   STDMETHODIMP OnError(BSTR text) noexcept override { return sink_->AddMessage(0, text); }
-  STDMETHODIMP OnCompleted(long, BSTR text) noexcept override {
+  STDMETHODIMP OnCompleted(long value, BSTR text) noexcept override {
     sink_->AddMessage(0, text);
-    state_.PhaseEnded();
+    state_.PhaseEnded(value, text);
     return S_OK;
   }
 
@@ -85,9 +85,9 @@ class FakeServiceCallbacks : public Fake<FakeServiceCallbacks, IZelServiceRestor
  public:
   FakeServiceCallbacks(RestoreState& state, IZelCWMessageSink* sink) : state_(state), sink_(sink) {}
   STDMETHODIMP OnProgress(long, BSTR text) noexcept override { return sink_->AddMessage(0, text); }
-  STDMETHODIMP OnCompleted(long, BSTR text) noexcept override {
+  STDMETHODIMP OnCompleted(long value, BSTR text) noexcept override {
     if (text) sink_->AddMessage(0, text);
-    state_.PartEnded();
+    state_.PartEnded(value, text);
     return S_OK;
   }
 
@@ -108,6 +108,7 @@ class FakeSystemRestore : public Fake<FakeSystemRestore, IZelSystemRestore> {
   long ready = 1;
   HRESULT startStatus = S_OK;
   Completion completion = Completion::Posted;
+  long endValue = 0;  // carried by the end of the first phase
   std::wstring hostClass = L"{0B5C2C65-1F6E-4C0B-9E3A-7C1E2B4A5D60}";
   // What LoadBackupFiles was given: "tag|SystemName" of each element ("|"
   // for a null element) and the directories.
@@ -170,6 +171,9 @@ class FakeHelper : public Fake<FakeHelper, IServiceRestoreHelper> {
   int failuresLeft = 0;                   // StartRestore fails this often first
   int starts = 0;
   Completion completion = Completion::Posted;
+  // The value each start's end carries (by the number of the start); 0
+  // when unset.
+  std::function<long(int start)> endValue;
   // When set, a successful start calls it (with the number of this start)
   // instead of announcing the end as completion says.
   std::function<void(int start, IZelServiceRestoreCallbacks* callbacks)> onStart;
