@@ -1,5 +1,7 @@
 #include "RestoredSystem.h"
 
+#include "comlib/Result.h"
+
 namespace zel {
 
 // {6C2E8A41-93D7-4F0B-A5E1-2B7D4C9F3E18}
@@ -85,15 +87,42 @@ bool LastRestoredSystem(RestoredSystem* system) {
   return true;
 }
 
-bool MakeDirectories(const std::wstring& path) {
-  if (path.empty()) return false;
+HRESULT MakeDirectories(const std::wstring& path, MadeOnDisk* made) {
+  if (path.empty()) return E_INVALIDARG;
   // Every prefix ending before a backslash, then the whole path; drive
   // roots and existing folders fail harmlessly.
+  HRESULT last = S_OK;
+  auto make = [&](const std::wstring& folder) {
+    if (::CreateDirectoryW(folder.c_str(), nullptr)) {
+      if (made) made->Folder(folder);
+    } else if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+      last = comlib::LastErrorStatus();
+    }
+  };
   for (size_t pos = path.find(L'\\'); pos != std::wstring::npos; pos = path.find(L'\\', pos + 1))
-    if (pos > 0) ::CreateDirectoryW(path.substr(0, pos).c_str(), nullptr);
-  ::CreateDirectoryW(path.c_str(), nullptr);
+    if (pos > 0) make(path.substr(0, pos));
+  make(path);
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return S_OK;
+  return FAILED(last) ? last : HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+}
+
+std::vector<std::wstring> MadeOnDisk::Undo() {
+  std::vector<std::wstring> removed;
+  for (auto file = files_.rbegin(); file != files_.rend(); ++file)
+    if (::DeleteFileW(file->c_str())) removed.push_back(*file);
+  for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
+    if (::RemoveDirectoryW(folder->c_str())) removed.push_back(*folder);
+  files_.clear();
+  folders_.clear();
+  return removed;
+}
+
+std::wstring RemovedText(const std::vector<std::wstring>& removed) {
+  if (removed.empty()) return L"nothing to remove";
+  std::wstring text = L"removed ";
+  for (size_t i = 0; i < removed.size(); ++i) text += (i ? L", " : L"") + removed[i];
+  return text;
 }
 
 }  // namespace zel

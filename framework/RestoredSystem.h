@@ -41,7 +41,26 @@ std::wstring GuidText(const GUID& id);
 // A fresh BSTR of the text for an out parameter.
 HRESULT CopyOut(const std::wstring& text, BSTR* out) noexcept;
 
-// Makes every folder of a full path; true when it exists afterwards.
-bool MakeDirectories(const std::wstring& path);
+// What one run of a restore made on disk, so that a run that fails can
+// take back exactly that and nothing that was there before it.
+class MadeOnDisk {
+ public:
+  void Folder(const std::wstring& path) { folders_.push_back(path); }
+  void File(const std::wstring& path) { files_.push_back(path); }
+  // Removes the files, then the folders, newest first; answers what it
+  // removed, in that order. A folder something else has put files into
+  // stays.
+  std::vector<std::wstring> Undo();
+
+ private:
+  std::vector<std::wstring> folders_;
+  std::vector<std::wstring> files_;
+};
+
+// Makes every folder of a full path, noting each one it made. S_OK when
+// the path is a folder afterwards, else the status of the last failure.
+HRESULT MakeDirectories(const std::wstring& path, MadeOnDisk* made);
+// "removed A, B" or "nothing to remove", for the text of a failed end.
+std::wstring RemovedText(const std::vector<std::wstring>& removed);
 
 }  // namespace zel

@@ -14,29 +14,37 @@ const wchar_t kSystemsKey[] = L"Software\\Ondrel\\ZelFramework\\Systems";
 
 namespace {
 
-// Copies every file below from into to (made as needed); the relative paths
-// of the files copied, or false at the first failure.
-bool CopyTree(const std::wstring& from, const std::wstring& to, const std::wstring& relative,
-              std::vector<std::wstring>* copied) {
+// Copies every file below from into to (made as needed), noting what it
+// made; S_OK, or the status of the first failure.
+HRESULT CopyTree(const std::wstring& from, const std::wstring& to, const std::wstring& relative,
+                 std::vector<std::wstring>* copied, MadeOnDisk* made) {
   WIN32_FIND_DATAW data;
   comlib::UniqueFind find(::FindFirstFileW((from + L"\\*").c_str(), &data));
-  if (!find) return true;
-  if (!MakeDirectories(to)) return false;
+  if (!find) return S_OK;
+  RETURN_IF_FAILED(MakeDirectories(to, made));
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
     const std::wstring childRelative = relative.empty() ? name : relative + L"\\" + name;
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
       if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
-      if (!CopyTree(from + L"\\" + name, to + L"\\" + name, childRelative, copied)) return false;
+      RETURN_IF_FAILED(CopyTree(from + L"\\" + name, to + L"\\" + name, childRelative, copied, made));
     } else {
-      // Later parts of a chain are newer and overwrite the older files.
-      if (!::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE))
-        return false;
+      // Later parts of a chain are newer and overwrite the older files;
+      // only a file that was not there before is this part's to take back.
+      const std::wstring target = to + L"\\" + name;
+      const bool existed = ::GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES;
+      if (!::CopyFileW((from + L"\\" + name).c_str(), target.c_str(), FALSE)) {
+        const HRESULT hr = comlib::LastErrorStatus();
+        // A copy that failed half-way may leave a partial file behind.
+        if (!existed) made->File(target);
+        return hr;
+      }
+      if (!existed) made->File(target);
       copied->push_back(childRelative);
     }
   } while (::FindNextFileW(find.get(), &data));
-  return true;
+  return S_OK;
 }
 
 }  // namespace
@@ -158,11 +166,13 @@ STDMETHODIMP CZelFileRestoreHelper::StartRestore(ULONG, BackupItem*, ServiceArgu
 
 void CZelFileRestoreHelper::RunPart(const comlib::ComPtr<IZelServiceRestoreCallbacks>& callbacks) {
   std::vector<std::wstring> copied;
-  const bool ok = CopyTree(backupPath_, target_, std::wstring(), &copied);
+  MadeOnDisk made;
+  const HRESULT hr = CopyTree(backupPath_, target_, std::wstring(), &copied, &made);
   for (const std::wstring& file : copied)
     callbacks->OnProgress(0, comlib::Bstr(L"Restored " + file).get());
-  if (!ok) {
-    callbacks->OnCompleted(E_FAIL, comlib::Bstr(L"Failed to restore " + backupPath_).get());
+  if (FAILED(hr)) {
+    callbacks->OnCompleted(hr, comlib::Bstr(L"Failed to restore " + backupPath_ + L"; " +
+                                            RemovedText(made.Undo())).get());
     return;
   }
   callbacks->OnCompleted(S_OK, comlib::Bstr(L"Restored " + std::to_wstring(copied.size()) +

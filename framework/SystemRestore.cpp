@@ -310,31 +310,41 @@ void CZelSystemRestore::Report(long slot, const std::wstring& text, long value) 
 
 void CZelSystemRestore::RunFirstPhase() {
   Report(3, L"Creating the directories of system " + system_.name);
+  MadeOnDisk made;
+  // A phase that fails takes back what it made, so that the engineer can
+  // try again with the same directories.
+  auto fail = [&](const std::wstring& what, HRESULT status) {
+    phase_ = Phase::Ended;
+    Report(5, what);
+    Report(6, L"The first phase of the restore failed; " + RemovedText(made.Undo()),
+           FAILED(status) ? status : E_FAIL);
+  };
   for (const std::wstring* path : {&system_.serverDataPath, &system_.serverData2Path,
                                    &system_.systemDataPath, &system_.workplaceDataPath}) {
-    if (!MakeDirectories(*path)) {
-      phase_ = Phase::Ended;
-      Report(5, L"Failed to create the directory " + *path);
-      Report(6, L"The first phase of the restore failed", E_FAIL);
-      return;
-    }
+    const HRESULT hr = MakeDirectories(*path, &made);
+    if (FAILED(hr)) return fail(L"Failed to create the directory " + *path, hr);
   }
   const std::wstring file = WithoutTrailingSlash(system_.systemDataPath) + L"\\" + kDescriptionFile;
   const std::string xml = DescribeAsXml(system_);
-  bool written = false;
-  comlib::UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (handle) {
-    DWORD done = 0;
-    written = ::WriteFile(handle.get(), xml.data(), static_cast<DWORD>(xml.size()), &done, nullptr) &&
-              done == xml.size();
-  }
+  HRESULT written = S_OK;
+  {
+    comlib::UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) {
+      written = comlib::LastErrorStatus();
+    } else {
+      made.File(file);
+      DWORD done = 0;
+      if (!::WriteFile(handle.get(), xml.data(), static_cast<DWORD>(xml.size()), &done, nullptr))
+        written = comlib::LastErrorStatus();
+      else if (done != xml.size())
+        written = HRESULT_FROM_WIN32(ERROR_DISK_FULL);
+      else if (!::FlushFileBuffers(handle.get()))
+        written = comlib::LastErrorStatus();
+    }
+  }  // closed before it may be removed
+  if (FAILED(written)) return fail(L"Failed to write " + file, written);
   phase_ = Phase::Ended;
-  if (!written) {
-    Report(5, L"Failed to write " + file);
-    Report(6, L"The first phase of the restore failed", E_FAIL);
-    return;
-  }
   SetLastRestoredSystem(system_);
   Report(3, L"Described the restored system in " + file);
   Report(6, L"The first phase of the restore has ended", S_OK);

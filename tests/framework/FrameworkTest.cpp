@@ -222,4 +222,92 @@ TEST_F(FrameworkTest, NoKeyPathIsReported) {
   EXPECT_EQ(1u, Count({0, L"The first phase of the restore has ended"}));
 }
 
+// --- a restore that fails takes back what it made ------------------------------
+
+// Every path below folder, relative, sorted.
+std::vector<std::wstring> Tree(const std::wstring& folder, const std::wstring& relative = L"") {
+  std::vector<std::wstring> paths;
+  WIN32_FIND_DATAW data;
+  const std::wstring base = relative.empty() ? folder : folder + L"\\" + relative;
+  const HANDLE find = ::FindFirstFileW((base + L"\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return paths;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring child = relative.empty() ? name : relative + L"\\" + name;
+    paths.push_back(child);
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      const std::vector<std::wstring> below = Tree(folder, child);
+      paths.insert(paths.end(), below.begin(), below.end());
+    }
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  std::sort(paths.begin(), paths.end());
+  return paths;
+}
+
+// A directory beneath a file cannot be made: the phase fails there, after
+// it made the directories before it, and after parents of its own.
+TEST_F(FrameworkTest, FailedFirstPhaseLeavesExactlyWhatWasThereBefore) {
+  struct Row {
+    const char* name;
+    const wchar_t* server;
+    const wchar_t* server2;
+    const wchar_t* project;
+    const wchar_t* workplace;
+  };
+  const Row rows[] = {
+      {"the second of four fails", L"Plant\\Server", L"Blocker\\Server2", L"Plant\\Project", L"Plant\\Workplace"},
+      {"the last of four fails", L"Plant\\Project\\Server", L"Plant\\Project\\Server2", L"Plant\\Project",
+       L"Blocker\\Workplace"},
+      {"beside folders that were there", L"Kept\\New\\Server", L"Kept\\New\\Server2", L"Kept\\Project",
+       L"Blocker\\Deep\\Workplace"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    TempDir place;
+    place.WriteFile(L"Blocker", "a file, not a folder");
+    place.WriteFile(L"Kept\\note.txt", "was here before");
+    const std::vector<std::wstring> before = Tree(place.path());
+    session.serverDataPath = place / row.server;
+    session.serverData2Path = place / row.server2;
+    session.systemDataPath = place / row.project;
+    session.workplaceDataPath = place / row.workplace;
+    sink.lines.clear();
+    bool finished = true;
+    const HRESULT hr = Apply(&finished);
+    EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+    EXPECT_FALSE(finished);
+    EXPECT_TRUE(machine.boxes.empty());
+    EXPECT_EQ(before, Tree(place.path()));
+    EXPECT_EQ(0u, Count({0, L"Files, Restoring part1 of2"}));
+    std::vector<std::wstring> errors;
+    for (const SinkLine& line : sink.lines)
+      if (line.kind == 2) errors.push_back(line.text);
+    ASSERT_EQ(1u, errors.size());
+    EXPECT_EQ(0u, errors[0].find(L"The restore failed: the first phase ended with 0x8007")) << Narrow(errors[0]);
+    EXPECT_NE(std::wstring::npos, errors[0].find(L"removed " + place.path())) << Narrow(errors[0]);
+  }
+}
+
+// A part that fails takes back the files it made; what the earlier part
+// restored stays, and Apply fails.
+TEST_F(FrameworkTest, FailedServicePartRemovesItsNewFilesAndFailsTheApply) {
+  // Tue's file "sub" cannot replace the folder "sub" that Mon restored.
+  backups.WriteFile(L"Tue\\" + GuidText(kFileHelper) + L"\\c.dat", "new in Tue");
+  backups.WriteFile(L"Tue\\" + GuidText(kFileHelper) + L"\\sub", "a file where Mon has a folder");
+  bool finished = true;
+  const HRESULT hr = Apply(&finished);
+  EXPECT_TRUE(FAILED(hr)) << std::hex << hr;
+  EXPECT_FALSE(finished);
+  const std::wstring restored = targets / (L"Project\\Services\\" + GuidText(kFileHelper));
+  EXPECT_EQ("only in Mon", testing_support::ReadFileUtf8(restored + L"\\sub\\b.dat"));
+  EXPECT_FALSE(testing_support::FileExists(restored + L"\\c.dat"));
+  std::vector<std::wstring> errors;
+  for (const SinkLine& line : sink.lines)
+    if (line.kind == 2) errors.push_back(line.text);
+  ASSERT_EQ(1u, errors.size());
+  EXPECT_EQ(0u, errors[0].find(L"The restore failed: part 2 of 2 of Files ended with 0x8007")) << Narrow(errors[0]);
+}
+
 }  // namespace
