@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cwchar>
+
 namespace directories {
 
 namespace {
@@ -13,7 +15,46 @@ bool LiesUnder(const std::wstring& path, const std::wstring& base) {
   return path.size() == base.size() || path[base.size()] == L'\\';
 }
 
+bool IsReservedDeviceName(const std::wstring& component) {
+  // The name counts without its extension, and Windows drops trailing
+  // blanks before it looks ("NUL .txt" is NUL too).
+  std::wstring base = component.substr(0, component.find(L'.'));
+  while (!base.empty() && base.back() == L' ') base.pop_back();
+  if (base.size() != 3 && base.size() != 4) return false;
+  ::CharUpperBuffW(&base[0], static_cast<DWORD>(base.size()));
+  static const wchar_t* const kNames[] = {L"CON", L"PRN", L"AUX", L"NUL"};
+  for (const wchar_t* name : kNames)
+    if (base == name) return true;
+  return base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0) &&
+         base[3] >= L'1' && base[3] <= L'9';
+}
+
+bool IsImpossibleComponent(const std::wstring& component) {
+  if (component.empty()) return false;  // a doubled backslash reads as one
+  if (component.size() > 255) return true;
+  if (component.back() == L' ' || component.back() == L'.') return true;
+  return IsReservedDeviceName(component);
+}
+
 }  // namespace
+
+bool IsImpossiblePath(const std::wstring& path) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    const wchar_t c = path[i];
+    if (c < 32 || wcschr(L"<>\"|?*", c)) return true;
+    if (c == L':' && i != 1) return true;
+  }
+  // The drive part is not a component.
+  const size_t start = path.size() >= 2 && path[1] == L':' ? 2 : 0;
+  size_t begin = start;
+  for (size_t i = start; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == L'\\' || path[i] == L'/') {
+      if (IsImpossibleComponent(path.substr(begin, i - begin))) return true;
+      begin = i + 1;
+    }
+  }
+  return false;
+}
 
 bool operator==(const SystemPaths& a, const SystemPaths& b) {
   return a.project == b.project && a.server == b.server && a.server2 == b.server2 &&
@@ -66,7 +107,7 @@ std::vector<std::wstring> SystemDirectories::Problems(const std::wstring& exists
   for (const std::wstring* path :
        {&paths_.server, &paths_.server2, &paths_.project, &paths_.workplace}) {
     // A longer path cannot be created as typed; refuse it rather than cut it.
-    if (path->size() > kMaxPathLength || !IsOnFixedDrive(*path))
+    if (path->size() > kMaxPathLength || IsImpossiblePath(*path) || !IsOnFixedDrive(*path))
       messages.push_back(FormatPathMessage(notLocalPattern, *path));
     else if (PathExists(*path))
       messages.push_back(FormatPathMessage(existsPattern, *path));

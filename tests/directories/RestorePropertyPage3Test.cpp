@@ -294,6 +294,16 @@ TEST_F(Page3, APathLongerThan259CharactersIsRefusedNotCut) {
   EXPECT_TRUE(session_.CallsTo("SetSystemPaths").empty());
 }
 
+TEST_F(Page3, APathNoDiskCouldHoldIsNotAValidPath) {
+  ASSERT_NO_FATAL_FAILURE(OpenAndActivate());
+  const std::wstring bad = project_ + L"\\Ser|ver";
+  SetPaths(project_, bad, project_ + L"\\Server2", project_ + L"\\WP");
+  EXPECT_EQ(0, Validate());
+  EXPECT_EQ(Narrow(Message(kNotLocal, bad) + L"\n"), Narrow(ValidationMessage()));
+  EXPECT_TRUE(session_.CallsTo("SetSystemPaths").empty());
+  EXPECT_FALSE(testing_support::FileExists(project_));
+}
+
 TEST_F(Page3, SameSystemIdStoresTheDirectoriesAndTheClearedFlag) {
   session_.Allow({"SetSystemPaths", "put_CreateNewSystemId"});
   ASSERT_NO_FATAL_FAILURE(OpenAndActivate());

@@ -163,3 +163,52 @@ TEST(Problems, NamesEveryUnusableDirectoryInServerServer2ProjectWorkplaceOrder) 
       EXPECT_EQ(Narrow(c.messages[i]), Narrow(messages[i])) << i;
   }
 }
+
+// Each rule with a path it refuses and a near one it lets through.
+TEST(ImpossiblePath, NamesNoLocalDiskCouldHoldAreRefused) {
+  struct Case {
+    const wchar_t* path;
+    bool impossible;
+  } cases[] = {
+      // characters Windows does not allow
+      {L"D:\\Restored\\Ser|ver", true},    {L"D:\\Restored\\Server", false},
+      {L"D:\\a<b", true},                  {L"D:\\a>b", true},
+      {L"D:\\a\"b", true},                 {L"D:\\a?b", true},
+      {L"D:\\a*b", true},                  {L"D:\\a\tb", true},
+      {L"D:\\a\x01" L"b", true},           {L"D:\\a b", false},
+      {L"D:\\a/b", false},                 // the other separator
+      // a colon only after the drive letter
+      {L"D:\\a:b", true},                  {L"D:\\ab:", true},
+      {L":\\ab", true},                    {L"D:", false},
+      // reserved device names, with or without an extension, any case
+      {L"D:\\CON", true},                  {L"D:\\x\\con\\y", true},
+      {L"D:\\NUL.txt", true},              {L"D:\\aux.tar.gz", true},
+      {L"D:\\COM1", true},                 {L"D:\\lpt9", true},
+      {L"D:\\PRN .txt", true},             {L"D:\\CONSOLE", false},
+      {L"D:\\COM0", false},                {L"D:\\COM10", false},
+      {L"D:\\LPT", false},                 {L"D:\\xCON", false},
+      // a component ending in a blank or a dot
+      {L"D:\\Project \\Server", true},     {L"D:\\Project.\\Server", true},
+      {L"D:\\Project.", true},             {L"D:\\Project.1", false},
+      {L"D:\\ Project", false},
+      // component length
+      {nullptr, true},                     {nullptr, false},
+  };
+  const std::wstring long256 = L"D:\\" + std::wstring(256, L'x') + L"\\Server";
+  const std::wstring long255 = L"D:\\" + std::wstring(255, L'x') + L"\\Server";
+  for (const Case& c : cases) {
+    const std::wstring path = c.path ? c.path : (c.impossible ? long256 : long255);
+    EXPECT_EQ(c.impossible, directories::IsImpossiblePath(path)) << Narrow(path);
+  }
+}
+
+TEST(Problems, AnImpossiblePathOnAFixedDriveIsNotALocalPath) {
+  DriveDir d(L"D:");
+  const std::wstring bad = d.path() + L"\\Project\\Ser|ver";
+  SystemPaths paths = Under(d.path() + L"\\Project");
+  paths.server = bad;
+  const std::vector<std::wstring> problems =
+      SystemDirectories(paths).Problems(L"exists %s", L"not local %s");
+  ASSERT_EQ(1u, problems.size());
+  EXPECT_EQ(L"not local " + bad, problems[0]);
+}
