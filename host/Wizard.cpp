@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "PageDriver.h"
+#include "RestorePlugIn.h"
 #include "WizardWindow.h"
 #include "comlib/Bstr.h"
 
@@ -545,15 +546,45 @@ void Wizard::RunRestore() {
   const HRESULT hr = last.page->Apply();
   applying_ = false;
   transcript_->applyStatus = hr;
-  const bool succeeded = hr == S_OK && !stopped_;
-  flow_.Complete(succeeded);
+  const RestoreResult result = JudgeRestore(hr, stopped_);
+  flow_.Complete(result == RestoreResult::Restored);
   ShowStep();
-  SetHeader(succeeded ? L"Restore finished" : L"Restore stopped",
-            succeeded ? L"The system has been restored." : L"The restore did not complete (" + StatusText(hr) + L").");
-  Say(succeeded ? L"Restore finished." : L"Restore stopped (" + StatusText(hr) + L").");
+  std::wstring header, detail;
+  switch (result) {
+    case RestoreResult::Restored:
+      header = L"Restore finished";
+      detail = L"The system has been restored.";
+      break;
+    case RestoreResult::Stopped:
+      header = L"Restore stopped";
+      detail = L"The restore did not complete (" + StatusText(hr) + L").";
+      break;
+    case RestoreResult::Failed:
+      header = L"Restore failed";
+      detail = L"The restore failed (" + StatusText(hr) + L"). " + LeftOnDiskText(LeftOnDisk());
+      break;
+  }
+  SetHeader(header, detail);
+  transcript_->result = header + L": " + detail;
+  Say(header + L". " + detail);
   Screenshot(L"progress");
-  if (unattended_) End(succeeded ? Outcome::Restored : Outcome::Failed);
-  else outcome_ = succeeded ? Outcome::Restored : Outcome::Failed;
+  restoreOutcome_ = OutcomeOf(result);
+  if (unattended_) End(restoreOutcome_);
+  else outcome_ = restoreOutcome_;
+}
+
+// The restore's directories that exist after it failed.
+std::vector<std::wstring> Wizard::LeftOnDisk() const {
+  std::vector<std::wstring> left;
+  comlib::ComPtr<IRestoreModule> session;
+  if (!session_ || FAILED(session_.As(&session))) return left;
+  comlib::Bstr project, server, server2, workplace;
+  if (FAILED(session->GetSystemPaths(project.put(), server.put(), server2.put(), workplace.put())))
+    return left;
+  for (const comlib::Bstr* path : {&server, &server2, &project, &workplace})
+    if (!path->IsEmpty() && ::GetFileAttributesW(path->c_str()) != INVALID_FILE_ATTRIBUTES)
+      left.push_back(path->str());
+  return left;
 }
 
 void Wizard::OnAddMessage(long kind, const std::wstring& text) {
@@ -601,7 +632,7 @@ void Wizard::OnBack() {
 
 void Wizard::OnCancel() {
   if (flow_.step() == Step::Done) {
-    End(flow_.succeeded() ? Outcome::Restored : Outcome::Failed);
+    End(restoreOutcome_);
     return;
   }
   Say(L"Cancelled.");

@@ -32,6 +32,7 @@ struct Transcript {
   std::vector<std::pair<long, std::wstring>> progress;  // AddMessage lines
   std::vector<std::wstring> boxes;      // "caption: text" of message boxes
   HRESULT applyStatus = S_OK;
+  std::wstring result;  // "header: detail" shown when the restore returned
 };
 
 // Runs the wizard on this thread (OLE initialised, single-threaded

@@ -109,6 +109,29 @@ std::wstring RefusalText(const std::wstring& pageMessage) {
   return pageMessage;
 }
 
+RestoreResult JudgeRestore(HRESULT applyStatus, bool stoppedAtBox) {
+  // A failure status means the restore ran and failed, even if a box came
+  // first and was answered Yes.
+  if (FAILED(applyStatus)) return RestoreResult::Failed;
+  if (applyStatus != S_OK || stoppedAtBox) return RestoreResult::Stopped;
+  return RestoreResult::Restored;
+}
+
+Outcome OutcomeOf(RestoreResult result) {
+  switch (result) {
+    case RestoreResult::Restored: return Outcome::Restored;
+    case RestoreResult::Failed: return Outcome::RestoreFailed;
+    default: return Outcome::Failed;
+  }
+}
+
+std::wstring LeftOnDiskText(const std::vector<std::wstring>& left) {
+  if (left.empty()) return L"Nothing of the restore is left on disk.";
+  std::wstring text = L"Left on disk: ";
+  for (size_t i = 0; i < left.size(); ++i) text += (i ? L", " : L"") + left[i];
+  return text + L".";
+}
+
 std::wstring ProgressLine(long kind, const std::wstring& text) {
   return kind == 2 ? L"Error: " + text : text;
 }

@@ -73,6 +73,25 @@ std::wstring RefusalText(const std::wstring& pageMessage);
 // What the progress view shows for one AddMessage line.
 std::wstring ProgressLine(long kind, const std::wstring& text);
 // The answer of the whole run for the process's exit code.
-enum class Outcome { Restored = 0, Failed = 1, Refused = 2, NotPermitted = 3, NoTool = 4, BadAnswers = 5, Cancelled = 6 };
+// Failed is a restore stopped before it started (or a host that could not
+// run); RestoreFailed a restore that started and failed.
+enum class Outcome {
+  Restored = 0,
+  Failed = 1,
+  Refused = 2,
+  NotPermitted = 3,
+  NoTool = 4,
+  BadAnswers = 5,
+  Cancelled = 6,
+  RestoreFailed = 7,
+};
+
+// What a finished Apply means: its status, and whether one of its message
+// boxes stopped it before the restore started.
+enum class RestoreResult { Restored, Stopped, Failed };
+RestoreResult JudgeRestore(HRESULT applyStatus, bool stoppedAtBox);
+Outcome OutcomeOf(RestoreResult result);
+// Which of the restore's directories a failed restore left on disk.
+std::wstring LeftOnDiskText(const std::vector<std::wstring>& left);
 
 }  // namespace host

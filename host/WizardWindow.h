@@ -94,6 +94,7 @@ class Wizard {
   void LeavePage();
   void ShowSummary();
   void RunRestore();
+  std::vector<std::wstring> LeftOnDisk() const;
   void OnAddMessage(long kind, const std::wstring& text);
   void OnSaveClicked();
   void SaveAnswers(const std::wstring& path);
@@ -117,6 +118,7 @@ class Wizard {
   bool applying_ = false;
   bool stopped_ = false;
   Outcome outcome_ = Outcome::Cancelled;
+  Outcome restoreOutcome_ = Outcome::Failed;  // of the restore, once it ran
   int shots_ = 0;
 
   HWND frame_ = nullptr;

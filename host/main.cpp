@@ -3,8 +3,9 @@
 //   ZelWizardHost.exe --answers FILE         unattended, driven by an answer file
 //   options: --save-answers FILE   write the choices as an answer file at the summary
 //            --screenshots DIR     save a PNG picture of every step
-// The exit code: 0 restored, 1 failed or stopped, 2 a page refused,
-// 3 not permitted, 4 no tool, 5 answers not taken, 6 cancelled.
+// The exit code: 0 restored, 1 stopped before the restore started, 2 a page
+// refused, 3 not permitted, 4 no tool, 5 answers not taken, 6 cancelled,
+// 7 the restore failed.
 #include <windows.h>
 #include <commctrl.h>
 #include <ole2.h>

@@ -292,6 +292,27 @@ TEST_F(WizardRun, RestoreStoppedByTheServiceFailsTheRun) {
   EXPECT_FALSE(HasLine(0, L"The first phase of the restore has ended"));
 }
 
+// The first phase fails after it made some directories: the run says so in
+// its header, its error lines and its exit code, and nothing it made stays.
+TEST_F(WizardRun, RestoreThatFailsSaysSoAndLeavesNothing) {
+  targets.WriteFile(L"Blocker", "a file where a folder would go");
+  Answers answers = Ordinary();
+  answers.workplaceData = targets / L"Blocker\\Workplace";
+  EXPECT_EQ(Outcome::RestoreFailed, Run(answers)) << Output();
+  EXPECT_TRUE(FAILED(transcript.applyStatus));
+  EXPECT_EQ(0u, transcript.result.find(L"Restore failed: The restore failed (0x8007")) << Narrow(transcript.result);
+  EXPECT_NE(std::wstring::npos, transcript.result.find(L"Nothing of the restore is left on disk."))
+      << Narrow(transcript.result);
+  EXPECT_EQ(std::wstring::npos, Output().find("Restore finished")) << Output();
+  std::vector<std::wstring> errors;
+  for (const auto& line : transcript.progress)
+    if (line.first == 2) errors.push_back(line.second);
+  ASSERT_EQ(1u, errors.size()) << Output();
+  EXPECT_EQ(0u, errors[0].find(L"The restore failed: the first phase ended with 0x8007")) << Narrow(errors[0]);
+  EXPECT_FALSE(testing_support::FileExists(targets / L"Plant")) << Output();
+  EXPECT_TRUE(testing_support::FileExists(targets / L"Blocker"));
+}
+
 TEST_F(WizardRun, WarningsAreAnsweredAsTheAnswersSay) {
   const std::wstring warning = L"Little space left";
   ::RegSetKeyValueW(HKEY_LOCAL_MACHINE, kFaults, L"Warning", REG_SZ, warning.c_str(),

@@ -101,3 +101,32 @@ TEST(HostTextTest, RefusalsAndProgressLines) {
 }
 
 }  // namespace
+
+TEST(HostTextTest, ApplysStatusAndStopsGiveTheRestoreResult) {
+  using host::Outcome;
+  using host::RestoreResult;
+  struct Case {
+    HRESULT status;
+    bool stoppedAtBox;
+    RestoreResult result;
+    Outcome outcome;
+  } cases[] = {
+      {S_OK, false, RestoreResult::Restored, Outcome::Restored},
+      {S_OK, true, RestoreResult::Stopped, Outcome::Failed},
+      {S_FALSE, false, RestoreResult::Stopped, Outcome::Failed},
+      {E_FAIL, false, RestoreResult::Failed, Outcome::RestoreFailed},
+      // a warning answered Yes, then the restore failed
+      {HRESULT_FROM_WIN32(ERROR_DISK_FULL), true, RestoreResult::Failed, Outcome::RestoreFailed},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.status << " stopped " << c.stoppedAtBox);
+    EXPECT_EQ(c.result, host::JudgeRestore(c.status, c.stoppedAtBox));
+    EXPECT_EQ(c.outcome, host::OutcomeOf(c.result));
+  }
+  // Each exit code is its own.
+  EXPECT_NE(static_cast<int>(Outcome::RestoreFailed), static_cast<int>(Outcome::Refused));
+  EXPECT_NE(static_cast<int>(Outcome::RestoreFailed), static_cast<int>(Outcome::Failed));
+  EXPECT_NE(0, static_cast<int>(Outcome::RestoreFailed));
+  EXPECT_EQ(L"Nothing of the restore is left on disk.", host::LeftOnDiskText({}));
+  EXPECT_EQ(L"Left on disk: D:\\A, D:\\A\\B.", host::LeftOnDiskText({L"D:\\A", L"D:\\A\\B"}));
+}
