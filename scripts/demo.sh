@@ -29,7 +29,13 @@ if [ "${1:-}" = "--on-display" ]; then
     echo "registered $dll"
   done
   # A fresh restore every time: the wizard refuses directories that exist.
-  rm -rf "$demo/drives/fixed/Restored"
+  # Restored may be a mount point (a small disk that runs full), so it is
+  # emptied rather than removed.
+  restored="$demo/drives/fixed/Restored"
+  if [ -d "$restored" ]; then
+    find "$restored" -mindepth 1 -delete
+    rmdir "$restored" 2>/dev/null || true
+  fi
   set +e
   scripts/wine-run.sh "$bin/host/ZelWizardHost.exe" --answers "$(wine_path "$root/samples/demo.ini")" \
     </dev/null | tr -d '\r'
@@ -38,7 +44,11 @@ if [ "${1:-}" = "--on-display" ]; then
   wine_server -k 2>/dev/null || true
   echo
   if [ -d "$demo/drives/fixed/Restored" ]; then
-    echo "The restored system on disk (D: is $demo/drives/fixed):"
+    if [ "$status" -eq 0 ]; then
+      echo "The restored system on disk (D: is $demo/drives/fixed):"
+    else
+      echo "The restore did not finish (exit code $status); on disk (D: is $demo/drives/fixed):"
+    fi
     (cd "$demo/drives/fixed" && find Restored | sort | sed 's/^/  /')
   fi
   exit $status
