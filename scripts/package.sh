@@ -14,12 +14,13 @@
 # --module packages another build of the module (the tests package one with a
 # higher version); --out puts the package elsewhere than build/package.
 set -euo pipefail
+shopt -s inherit_errexit
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 source scripts/wine-env.sh
 source scripts/packaging/prefix.sh
 
-usage() { sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+usage() { sed -n '2,6p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 module="" out="$root/build/package" cert="" password_file="" timestamp=""
 while [ $# -gt 0 ]; do
   case "$1" in

@@ -168,6 +168,11 @@ def added(before, after):
     return changes
 
 
+# What Wine itself writes when it starts: its devices and network cards.
+WINE_STATE = ("system\\", "software\\microsoft\\windows nt\\currentversion\\networkcards",
+              "software\\wow6432node\\microsoft\\windows nt\\currentversion\\networkcards")
+
+
 def to_package_value(value, module):
     if isinstance(value, tuple):
         raise Failure(f"a value that is not a string: {value[1]}")
@@ -189,8 +194,7 @@ def capture(before_path, after_path, removed_path, module, source, out_path):
     a64, a32, aother = classes_view(after)
     r64, r32, _ = classes_view(removed)
     outside = added(bother, aother)
-    # Wine rewrites its device keys on every start.
-    outside = {k: v for k, v in outside.items() if not k.startswith("system\\")}
+    outside = {k: v for k, v in outside.items() if not k.startswith(WINE_STATE)}
     if outside:
         raise Failure("registration wrote outside the classes root: " + ", ".join(k for k, _ in outside.values()))
     own, other_view = (a64, a32) if source == "x64" else (a32, a64)

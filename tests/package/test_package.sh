@@ -69,6 +69,7 @@ echo "== install, upgrade, removal (Wine's msiexec, prefix build/package/test/wi
 package_prefix "$work/wineprefix"
 folder="$WINEPREFIX/drive_c/Program Files (x86)/RestorePlugIn"
 upgrade_code="$(property "$t1" UpgradeCode)"
+# Its exit code, as far as a process status carries it (1603 reads 67).
 msiexec() { /usr/lib/wine/wine64 msiexec "$@" /qn </dev/null >/dev/null 2>&1; local s=$?; wine_server -w; return $s; }
 products() { python3 tests/package/products.py "$WINEPREFIX/system.reg" "$upgrade_code" | sort | tr '\n' ' '; }
 installed_version() { [ -f "$folder/RestorePlugIn.dll" ] && peinfo version "$folder/RestorePlugIn.dll"; }
@@ -90,7 +91,7 @@ expect "one product installed" test "$(products)" = "$(property "$t1" ProductCod
 rm -f "$folder/RestorePlugIn.dll"
 /usr/lib/wine/wine64 reg delete 'HKCR\CLSID\{08426F3C-16CA-403A-9720-890D07A7B38A}' /f /reg:32 >/dev/null 2>&1
 wine_server -w
-msiexec /famus "$(win "$v1")"; status=$?
+msiexec /i "$(win "$v1")" REINSTALL=ALL REINSTALLMODE=amus; status=$?
 expect "repair exits 0 (got $status)" test $status = 0
 repaired() { cmp -s "$module" "$folder/RestorePlugIn.dll" && installed_as; }
 expect "repair puts back the file and every key" repaired
