@@ -7,11 +7,14 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "bootstrap: enabling the i386 architecture"
   $SUDO dpkg --add-architecture i386
 fi
+# wixl, msitools and osslsigncode build, inspect and sign the installer
+# package (scripts/package.sh), whose helpers are Python.
 # The preloader reserves the 32-bit address space in one step; without it
 # every 32-bit start probes the address space piece by piece.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           mingw-w64-tools libwine-dev wine wine64 wine32:i386 wine32-preloader:i386
-          xvfb xauth googletest)
+          xvfb xauth googletest
+          wixl msitools osslsigncode openssl python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

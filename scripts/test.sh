@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test program under Wine on a virtual
 # display: the x64 build, then the shipped i686 build, each in a Wine prefix
-# of its own (build/<preset>/wineprefix). Arguments go to each ctest run.
+# of its own (build/<preset>/wineprefix), then the installer package's tests.
+# Arguments go to each ctest run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -30,6 +31,11 @@ if [ "${1:-}" = "--on-display" ]; then
     wine_server -k 2>/dev/null || true
     wine_server -w 2>/dev/null || true
   done
+  # The installer package: built, installed, upgraded and removed in
+  # prefixes of its own.
+  start=$SECONDS
+  tests/package/test_package.sh || status=1
+  echo "== package: tests took $((SECONDS - start)) s"
   exit $status
 fi
 scripts/bootstrap.sh
