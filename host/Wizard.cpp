@@ -7,6 +7,7 @@
 #include "RestorePlugIn.h"
 #include "WizardWindow.h"
 #include "comlib/Bstr.h"
+#include "comlib/StatusText.h"
 
 namespace host {
 namespace wizard {
@@ -561,7 +562,7 @@ void Wizard::RunRestore() {
       break;
     case RestoreResult::Failed:
       header = L"Restore failed";
-      detail = L"The restore failed (" + StatusText(hr) + L"). " + LeftOnDiskText(LeftOnDisk());
+      detail = L"The restore failed: " + comlib::StatusText(hr) + L". " + LeftOnDiskText(LeftOnDisk());
       break;
   }
   SetHeader(header, detail);

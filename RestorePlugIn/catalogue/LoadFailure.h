@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "comlib/StatusText.h"
+
 namespace xml {
 
 // Files far above what the module itself writes or reads in practice are
@@ -34,8 +36,6 @@ struct LoadFailure {
   std::wstring Describe() const;
 };
 
-// The system's text for a status, without the trailing line break, and the
-// status in hex.
-std::wstring StatusText(HRESULT status);
+using comlib::StatusText;
 
 }  // namespace xml

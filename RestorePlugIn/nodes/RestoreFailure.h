@@ -7,10 +7,8 @@
 
 namespace nodes {
 
-// "0x80070070 (There is not enough space on the disk.)"; the number alone
-// when the system has no text for it.
-std::wstring StatusText(HRESULT status);
-// The framework's own text of the end follows, where it gave one.
+// "The restore failed: the first phase ended with Disk full. (0x80070070)";
+// the framework's own text of the end follows, where it gave one.
 std::wstring PhaseFailedLine(HRESULT status, const std::wstring& endText);
 // part counts from 1.
 std::wstring PartFailedLine(const std::wstring& service, size_t part, size_t parts, HRESULT status,

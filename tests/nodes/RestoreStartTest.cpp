@@ -10,6 +10,7 @@
 #include "RestoreFakes.h"
 #include "TestSupport.h"
 #include "comlib/Unique.h"
+#include "nodes/RestoreFailure.h"
 #include "nodes/RestorePropertyPage2.h"
 
 namespace {
@@ -621,7 +622,8 @@ TEST_F(ServiceRunTest, OutcomeTellsWhetherThePhaseAndEveryPartRestored) {
         EXPECT_EQ(0, helper.starts);
         EXPECT_TRUE(PartLines().empty());
         ASSERT_EQ(1u, errors.size());
-        EXPECT_TRUE(StartsWith(errors[0], L"The restore failed: the first phase ended with 0x80070070"));
+        EXPECT_TRUE(StartsWith(errors[0], L"The restore failed: the first phase ended with "));
+        EXPECT_NE(std::wstring::npos, errors[0].find(L"(0x80070070)"));
         EXPECT_NE(std::wstring::npos, errors[0].find(L"Phase one done"));
         continue;
       }
@@ -639,7 +641,8 @@ TEST_F(ServiceRunTest, OutcomeTellsWhetherThePhaseAndEveryPartRestored) {
           EXPECT_FALSE(finished);
           EXPECT_EQ(2, helper.starts);
           ASSERT_EQ(1u, errors.size());
-          EXPECT_TRUE(StartsWith(errors[0], L"The restore failed: part 1 of 2 of Alarm ended with 0x80070005"));
+          EXPECT_TRUE(StartsWith(errors[0], L"The restore failed: part 1 of 2 of Alarm ended with "));
+          EXPECT_NE(std::wstring::npos, errors[0].find(L"(0x80070005)"));
           break;
         case Parts::NeverStart:
           EXPECT_EQ(E_FAIL, hr);
@@ -648,7 +651,8 @@ TEST_F(ServiceRunTest, OutcomeTellsWhetherThePhaseAndEveryPartRestored) {
           EXPECT_EQ(2u, ProgressCount(L"Failed to Start Restore"));
           ASSERT_EQ(2u, errors.size());
           EXPECT_TRUE(StartsWith(errors[1], L"The restore failed: part 2 of 2 of Alarm could not be started; "
-                                            L"the last attempt answered 0x80004005"));
+                                            L"the last attempt answered "));
+          EXPECT_NE(std::wstring::npos, errors[1].find(L"(0x80004005)"));
           break;
       }
     }
@@ -728,6 +732,21 @@ TEST_F(PageApplyTest, BindingFailureAnswersFalse) {
   binding.bindStatus = E_FAIL;
   EXPECT_EQ(S_FALSE, page->Apply());
   EXPECT_EQ(0, helper.starts);
+}
+
+}  // namespace
+
+namespace {
+
+// The system's words go only with failures: a start that answered S_FALSE
+// must not read as "Incorrect function".
+TEST(RestoreFailureLines, NameTheStatusAndTheFrameworksWords) {
+  EXPECT_EQ(L"The restore failed: part 1 of 3 of Alarm could not be started; the last attempt answered 0x00000001",
+            nodes::PartNotStartedLine(L"Alarm", 1, 3, S_FALSE));
+  EXPECT_EQ(L"The restore failed: the first phase ended with error 0x8BADF00D. Gone",
+            nodes::PhaseFailedLine(static_cast<HRESULT>(0x8BADF00D), L"Gone"));
+  EXPECT_EQ(L"The restore failed: part 2 of 2 of Trend ended with error 0x8BADF00D",
+            nodes::PartFailedLine(L"Trend", 2, 2, static_cast<HRESULT>(0x8BADF00D), L""));
 }
 
 }  // namespace

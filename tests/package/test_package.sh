@@ -16,8 +16,9 @@ work="$root/build/package/test"
 rm -rf "$work"
 mkdir -p "$work"
 failed=0
-pass() { echo "PASS  $*"; }
-fail() { echo "FAIL  $*"; failed=1; }
+passes=0 failures=0
+pass() { echo "PASS  $*"; passes=$((passes + 1)); }
+fail() { echo "FAIL  $*"; failed=1; failures=$((failures + 1)); }
 # expect NAME COMMAND...: one check, named.
 expect() { local name="$1"; shift; if "$@"; then pass "$name"; else fail "$name"; fi; }
 registration() { python3 scripts/packaging/registration.py "$@"; }
@@ -167,4 +168,5 @@ expect "an unsigned package fails the check" bash -c "! osslsigncode verify -CAf
 expect "without --sign the script says the package is unsigned" grep -q "unsigned: no --sign given" "$work/v1.txt"
 
 if [ $failed = 0 ]; then echo "== package tests passed"; else echo "== package tests FAILED"; fi
+echo "package: $passes passed, $failures failed"
 exit $failed
