@@ -25,10 +25,11 @@ class WorkerPool {
   static size_t DefaultWorkers() noexcept;
   static constexpr size_t kMaxWorkers = 8;
 
-  // Starts up to workers threads (at least one is asked for). Threads that
-  // cannot start or cannot enter an apartment take no tasks; with none at
-  // all, Wait runs every task on the calling thread.
-  explicit WorkerPool(size_t workers, Waiter wait = Waiter(), Setup setup = Setup());
+  // Starts up to threads threads. Threads that cannot start or cannot
+  // enter an apartment take no tasks; with none at all (also when none are
+  // asked for), the owner runs every task itself, through RunQueued or Wait,
+  // so one code path serves both.
+  explicit WorkerPool(size_t threads, Waiter wait = Waiter(), Setup setup = Setup());
   ~WorkerPool();
   WorkerPool(const WorkerPool&) = delete;
   WorkerPool& operator=(const WorkerPool&) = delete;
@@ -41,6 +42,11 @@ class WorkerPool {
   // first exception a task threw comes out here; the tasks after it are
   // dropped.
   void Wait();
+  // On the owner's thread when no thread serves: runs the next task, false
+  // when none is queued.
+  bool RunQueued();
+  // Whether any thread takes tasks; false: the owner runs them.
+  bool Serving() const noexcept;
 
   size_t Threads() const noexcept { return threads_.size(); }
 
@@ -50,11 +56,15 @@ class WorkerPool {
   // Under the lock: the next task, or false when there is none.
   bool TakeLocked(std::function<void()>* task);
   void RunOne(std::function<void()>& task) noexcept;
+  // Nothing queued or running, or no thread left to run what is queued.
+  bool IdleLocked() const noexcept;
   void SetIdleLocked() noexcept;
 
   Waiter wait_;
   Setup setup_;
-  SRWLOCK lock_ = SRWLOCK_INIT;
+  // Guards everything below it. A task runs without it; a task may take
+  // its own locks and then Post, so this lock comes last in any order.
+  mutable SRWLOCK lock_ = SRWLOCK_INIT;
   CONDITION_VARIABLE wake_ = CONDITION_VARIABLE_INIT;
   std::deque<std::function<void()>> urgent_;
   std::deque<std::function<void()>> tasks_;
@@ -62,6 +72,6 @@ class WorkerPool {
   size_t serving_ = 0;  // threads that take tasks
   bool stop_ = false;
   std::exception_ptr failure_;
-  comlib::UniqueHandle idle_;  // set while nothing is queued or running, or no thread serves
+  comlib::UniqueHandle idle_;  // set while IdleLocked()
   std::vector<comlib::UniqueHandle> threads_;
 };
