@@ -222,6 +222,7 @@ void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecor
       pool.Post([&flow, &files, i = posted, path = infoFiles[posted].str()] { flow.Read(i, path, files); }, true);
       ++posted;
     }
+    const size_t takenBefore = taken;
     while (!stopped && taken < posted) {
       Flow::Slot* slot = flow.Done(taken);
       if (!slot) break;
@@ -239,6 +240,9 @@ void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecor
       ++taken;
     }
     if (walked && (readFailure || finder.Threw() || taken == infoFiles.size())) break;
+    // What was taken freed room in the window: fill it before waiting, as
+    // nothing may be left to wake this thread.
+    if (taken != takenBefore) continue;
 
     if (!pool.Serving()) {
       if (!pool.RunQueued()) break;  // nothing left to run: nothing more will come

@@ -355,6 +355,30 @@ TEST(ParallelCatalogueOfHiddenCopies, OpensOnlyWhatTheDuplicateRuleKeeps) {
   }
 }
 
+// A loading thread slower than the pool: by the time it looks, every
+// reading of the window is done and the walk is over, so nothing will wake
+// it again; it must refill the window before it waits.
+TEST(ParallelCatalogueWindow, SlowLoadingThreadNeverWaitsForNothing) {
+  TempDir dir;
+  for (int i = 0; i < 60; ++i) fixtures::Backup(dir, L"R\\B" + std::to_wstring(100 + i), CurrentXml(i, IdText(i + 1), ""));
+  for (size_t workers : {2u, 3u}) {
+    SCOPED_TRACE(testing::Message() << workers << " workers");
+    int stalls = 0;
+    BackupNodes nodes;
+    nodes.SetPaths({comlib::Bstr(dir / L"R")});
+    BackupNodes::LoadOptions options;
+    options.workers = workers;
+    options.wait = [&stalls](HANDLE changed) {
+      ::Sleep(30);
+      // Far longer than any reading here; once it passes, no wake was coming.
+      if (::WaitForSingleObject(changed, 10000) == WAIT_TIMEOUT) ++stalls;
+    };
+    nodes.Load(nullptr, nullptr, options);
+    EXPECT_EQ(0, stalls);
+    EXPECT_EQ(60u, nodes.entries.size());
+  }
+}
+
 // A second Find sees the tree as it is then, not added to the first.
 TEST(FileFinderAgain, SecondFindGivesOnlyWhatIsThereNow) {
   TempDir dir;
