@@ -19,7 +19,7 @@ constexpr SIZE_T kStackReserve = 1 << 20;
 size_t WorkerPool::DefaultWorkers() noexcept {
   SYSTEM_INFO info = {};
   ::GetSystemInfo(&info);
-  return std::clamp<size_t>(info.dwNumberOfProcessors, 1, kMaxWorkers);
+  return std::clamp<size_t>(std::max<size_t>(info.dwNumberOfProcessors, kWaitingWorkers), 1, kMaxWorkers);
 }
 
 WorkerPool::WorkerPool(size_t threads, Waiter wait, Setup setup)

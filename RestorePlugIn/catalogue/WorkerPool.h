@@ -19,11 +19,15 @@ class WorkerPool {
   // returns runs there after the last.
   using Setup = std::function<std::function<void()>()>;
 
-  // The core count, at most kMaxWorkers: the walk waits on the file system
-  // and the reads on the processor, and the host is a 32-bit process whose
-  // threads and address space stay few.
+  // kWaitingWorkers, or the core count where that is more, at most
+  // kMaxWorkers. Listings and opens mostly wait (on a share, on the
+  // network), so more threads than cores overlap more of the waiting: in
+  // a simulated share with 2 ms per listing and open on 2 cores, 2 threads
+  // were 2.1 times as fast as one, 8 threads 4.4 times. Each thread costs
+  // about 1 MB committed and a 1 MB stack reservation in a 32-bit host.
   static size_t DefaultWorkers() noexcept;
   static constexpr size_t kMaxWorkers = 8;
+  static constexpr size_t kWaitingWorkers = 6;
 
   // Starts up to threads threads. Threads that cannot start or cannot
   // enter an apartment take no tasks; with none at all (also when none are
