@@ -38,6 +38,9 @@ struct FileFinder::Placed {
 
 namespace {
 
+// A folder's path as the walk composed it, or with real, with links
+// resolved: from the nearest root or link down. No recursion: the chain
+// may be as deep as the disk.
 template <class F>
 std::wstring Compose(const F& folder, bool real) {
   std::vector<const F*> chain;
