@@ -9,7 +9,14 @@
 // them can beat; a busy machine then slows all four alike. Each figure is
 // the median of the rounds, with their range. (d) is page 1's fill of its
 // backup tree from that catalogue, the best of three. With two sizes it
-// prints how c grows between them. The last line is the ratio c/b of the first size.
+// prints how c grows between them. Then the catalogue once on one thread
+// for its peak memory; hidden copies: 300 large files in weekly rotation
+// folders, of which the duplicate rule lists one, loaded on the pool and on
+// one thread; and a simulated share: the catalogue's file system wrapped so
+// that every folder listing and every file open waits a fixed time, as on
+// a network share, on one thread and on the pool. The simulation only
+// waits; it does not model a real share's bandwidth or server. The last
+// line is the ratio c/b of the first size.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -24,6 +31,7 @@
 #include "ToolSupport.h"
 #include "catalogue/BackupNodes.h"
 #include "catalogue/FileFinder.h"
+#include "catalogue/FileSystem.h"
 #include "catalogue/ObjectIds.h"
 #include "catalogue/WorkerPool.h"
 #include "catalogue/Xml.h"
@@ -34,6 +42,32 @@ namespace {
 
 constexpr int kChainLength = 5;
 constexpr int kRounds = 5;
+constexpr int kHiddenCopies = 300;
+constexpr int kHiddenCopyKb = 700;
+constexpr DWORD kShareLatencyMs = 2;
+constexpr int kShareBackups = 1000;  // at most: the serial run waits for every folder
+
+// A simulated share: the machine's file system, with a fixed wait before
+// every folder listing and every open, where a share waits on the network.
+class SimulatedShare final : public FileSystem {
+ public:
+  explicit SimulatedShare(DWORD latencyMs) : latencyMs_(latencyMs) {}
+  DWORD List(const std::wstring& pattern, const Entry& entry) override {
+    ::Sleep(latencyMs_);
+    return Real().List(pattern, entry);
+  }
+  std::wstring FinalPath(const std::wstring& path) override {
+    ::Sleep(latencyMs_);
+    return Real().FinalPath(path);
+  }
+  comlib::UniqueFile OpenForReading(const std::wstring& path) override {
+    ::Sleep(latencyMs_);
+    return Real().OpenForReading(path);
+  }
+
+ private:
+  DWORD latencyMs_;
+};
 
 void WriteFileText(const std::wstring& path, const std::string& text) {
   HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -206,6 +240,13 @@ class MemoryWatch {
   HANDLE thread_;
 };
 
+// Time and peak private memory above the start of one catalogue run.
+struct Run {
+  double seconds = 0;
+  SIZE_T memory = 0;
+  size_t listed = 0;
+};
+
 struct Figures {
   std::vector<double> times;
   double Median() const {
@@ -229,6 +270,7 @@ struct Size {
   double d = 0;
   SIZE_T poolPrivate = 0, poolVirtual = 0;  // highest rise during (c)
   SIZE_T serialPrivate = 0;                 // highest rise during (b)
+  Run oneThread;                            // the catalogue on one thread, once
 };
 
 size_t CountItems(HWND tree, HTREEITEM first) {
@@ -268,6 +310,47 @@ std::wstring Figure(const wchar_t* label, const Figures& f) {
 
 std::wstring Megabytes(SIZE_T bytes) { return Format(L"%.1f MB", static_cast<double>(bytes) / (1 << 20)); }
 
+// SetPaths + Load + BuildDependencies, as page 1 runs them: the entries listed.
+size_t Catalogue(const std::wstring& base, size_t workers, FileSystem* files = nullptr) {
+  BackupNodes catalogue;
+  catalogue.SetPaths({comlib::Bstr(base)});
+  BackupNodes::LoadOptions options;
+  options.workers = workers;
+  options.files = files;
+  catalogue.Load(nullptr, nullptr, options);
+  catalogue.BuildDependencies();
+  return catalogue.entries.size();
+}
+
+Run MeasuredCatalogue(MemoryWatch* memory, const std::wstring& base, size_t workers, FileSystem* files = nullptr) {
+  Run run;
+  SIZE_T ignored = 0;
+  memory->Begin();
+  run.seconds = Time([&] { run.listed = Catalogue(base, workers, files); });
+  memory->End(&run.memory, &ignored);
+  return run;
+}
+
+// Weekly rotation folders: Site0001\Monday ... Site0300\Monday, each with a
+// large information file; the duplicate rule lists the first only.
+void GenerateHiddenCopies(const std::wstring& base) {
+  ::CreateDirectoryW(base.c_str(), nullptr);
+  std::string xml = "<?xml version=\"1.0\"?>\n<BACKUP Name=\"Weekly\" Id=\"" + Narrow(ObjectIdToText(MakeId(1, 1))) +
+                    "\" ParentId=\"\">\n  <SYSTEM SystemName=\"Plant\" SystemDescription=\"Weekly rotation\">\n";
+  for (unsigned long n = 0; xml.size() < kHiddenCopyKb * 1024 - 200; ++n)
+    xml += "    <NODE NodeName=\"NODE" + std::to_string(n) + "\" NodeId=\"" + Narrow(ObjectIdToText(MakeId(n + 1, 2))) +
+           "\"/>\n";
+  xml += "  </SYSTEM>\n</BACKUP>\n";
+  for (int i = 1; i <= kHiddenCopies; ++i) {
+    wchar_t name[32];
+    swprintf(name, 32, L"\\Site%04d", i);
+    const std::wstring site = base + name;
+    ::CreateDirectoryW(site.c_str(), nullptr);
+    ::CreateDirectoryW((site + L"\\Monday").c_str(), nullptr);
+    WriteFileText(site + L"\\Monday\\BackupInfo.xml", xml);
+  }
+}
+
 void RoundOf(Size* size, MemoryWatch* memory, size_t workers) {
   size->a.times.push_back(Time([&] {
     std::vector<std::wstring> found;
@@ -292,15 +375,7 @@ void RoundOf(Size* size, MemoryWatch* memory, size_t workers) {
   SIZE_T virtualRise = 0;
   memory->Begin();
   cpu = ProcessorSeconds();
-  size->c.times.push_back(Time([&] {
-    BackupNodes catalogue;
-    catalogue.SetPaths({comlib::Bstr(size->base)});
-    BackupNodes::LoadOptions options;
-    options.workers = workers;
-    catalogue.Load(nullptr, nullptr, options);
-    catalogue.BuildDependencies();
-    size->listed = catalogue.entries.size();
-  }));
+  size->c.times.push_back(Time([&] { size->listed = Catalogue(size->base, workers); }));
   size->cCpu.times.push_back(ProcessorSeconds() - cpu);
   memory->End(&rise, &virtualRise);
   size->poolPrivate = std::max(size->poolPrivate, rise);
@@ -309,8 +384,8 @@ void RoundOf(Size* size, MemoryWatch* memory, size_t workers) {
     FileFinder finder;
     finder.AddFolder(size->base.c_str());
     finder.AddFileName(L"BackupInfo.xml");
-    WorkerPool pool(workers);
-    size->walkedOnPool = finder.Find(pool, workers, [](const std::wstring&) {}).size();
+    WorkerPool pool(workers > 1 ? workers : 0);
+    size->walkedOnPool = finder.Find(pool, workers).size();
   }));
 }
 
@@ -359,10 +434,37 @@ int wmain(int argc, wchar_t** argv) {
     Walk(size.base, &warm, &size.folders);  // the same cache state for every figure
   }
 
+  const size_t shareCount = std::min(counts[0], kShareBackups);
+  const std::wstring scratch = std::wstring(temp) + L"catalogue_bench_" + std::to_wstring(::GetCurrentProcessId());
+  const std::wstring hiddenBase = scratch + L"_hidden", shareBase = scratch + L"_share";
+  Figures hiddenPool, hiddenSerial;
+  SIZE_T hiddenPoolMemory = 0, hiddenSerialMemory = 0;
+  size_t hiddenListed = 0;
+  Run sharePool, shareSerial;
   {
     MemoryWatch memory;
     for (int round = 0; round < kRounds; ++round)
       for (Size& size : sizes) RoundOf(&size, &memory, threads);
+    for (Size& size : sizes) size.oneThread = MeasuredCatalogue(&memory, size.base, 1);
+
+    GenerateHiddenCopies(hiddenBase);
+    for (int round = 0; round < 3; ++round) {
+      const Run pool = MeasuredCatalogue(&memory, hiddenBase, threads);
+      const Run serial = MeasuredCatalogue(&memory, hiddenBase, 1);
+      hiddenPool.times.push_back(pool.seconds);
+      hiddenSerial.times.push_back(serial.seconds);
+      hiddenPoolMemory = std::max(hiddenPoolMemory, pool.memory);
+      hiddenSerialMemory = std::max(hiddenSerialMemory, serial.memory);
+      hiddenListed = std::max(pool.listed, serial.listed);
+    }
+    RemoveTree(hiddenBase);
+
+    const std::wstring& share = shareCount == sizes[0].count ? sizes[0].base : shareBase;
+    if (shareCount != sizes[0].count) Generate(shareBase, shareCount);
+    SimulatedShare slow(kShareLatencyMs);
+    shareSerial = MeasuredCatalogue(&memory, share, 1, &slow);
+    sharePool = MeasuredCatalogue(&memory, share, threads, &slow);
+    if (shareCount != sizes[0].count) RemoveTree(shareBase);
   }
   for (Size& size : sizes) {
     BackupNodes catalogue;
@@ -399,17 +501,35 @@ int wmain(int argc, wchar_t** argv) {
       report += L"(d) page 1 tree fill: not measured (no tree window: run it on a display)\n";
     report += L"peak memory above the start: (c) private " + Megabytes(size.poolPrivate) + L", address space " +
               Megabytes(size.poolVirtual) + L"; (b) private " + Megabytes(size.serialPrivate) + L"\n";
-    report += Format(L"ratio c/b: %.2f\n", size.b.Median() > 0 ? size.c.Median() / size.b.Median() : 0.0);
+    report += Format(L"ratio c/b at this size: %.2f\n", size.b.Median() > 0 ? size.c.Median() / size.b.Median() : 0.0);
+    report += Format(L"ratio c/w at this size: %.2f\n", size.w.Median() > 0 ? size.c.Median() / size.w.Median() : 0.0);
     complete = complete && size.listed == static_cast<size_t>(size.count) && size.items == size.listed &&
-               size.walkedOnPool == static_cast<size_t>(size.count);
+               size.walkedOnPool == static_cast<size_t>(size.count) &&
+               size.oneThread.listed == static_cast<size_t>(size.count);
   }
+  report += Format(L"ratio c/w: %.2f\n", sizes[0].w.Median() > 0 ? sizes[0].c.Median() / sizes[0].w.Median() : 0.0);
   if (sizes.size() == 2) {
     const double first = sizes[0].c.Median(), second = sizes[1].c.Median();
-    report += L"scaling of c, " + std::to_wstring(sizes[1].count) + L" against " + std::to_wstring(sizes[0].count) +
-              Format(L": %.2f", first > 0 ? second / first : 0.0) +
-              Format(L" (sizes %.2f)\n", static_cast<double>(sizes[1].count) / sizes[0].count);
-    report += Format(L"ratio c/b: %.2f\n", sizes[0].b.Median() > 0 ? first / sizes[0].b.Median() : 0.0);
+    report += Format(L"scaling of c: %.2f", first > 0 ? second / first : 0.0) + L" (" +
+              std::to_wstring(sizes[1].count) + L" against " + std::to_wstring(sizes[0].count) +
+              Format(L", sizes %.2f)\n", static_cast<double>(sizes[1].count) / sizes[0].count);
   }
+  report += L"hidden copies (" + std::to_wstring(kHiddenCopies) + L" files of " + std::to_wstring(kHiddenCopyKb) +
+            L" KB, one listed): " +
+            Format(L"pool/serial time %.2f", hiddenSerial.Median() > 0 ? hiddenPool.Median() / hiddenSerial.Median() : 0.0) +
+            L", memory above start pool " + Megabytes(hiddenPoolMemory) + L", serial " + Megabytes(hiddenSerialMemory) +
+            Format(L" (medians of 3: pool %.3f s", hiddenPool.Median()) + Format(L", serial %.3f s)\n", hiddenSerial.Median());
+  complete = complete && hiddenListed == 1;
+  report += Format(L"simulated share (L = %.0f ms): ", kShareLatencyMs) + Format(L"serial %.1f s", shareSerial.seconds) +
+            Format(L", catalogue %.1f s", sharePool.seconds) +
+            Format(L", speedup %.2f", sharePool.seconds > 0 ? shareSerial.seconds / sharePool.seconds : 0.0) + L" (N: " +
+            std::to_wstring(shareCount) + L"; a simulation: every listing and open waits L, nothing else of a share is modelled)\n";
+  complete = complete && shareSerial.listed == static_cast<size_t>(shareCount) &&
+             sharePool.listed == static_cast<size_t>(shareCount);
+  for (const Size& size : sizes)
+    report += L"peak memory above start at " + std::to_wstring(size.count) + L": catalogue " +
+              Megabytes(size.poolPrivate) + L", one-thread catalogue " + Megabytes(size.oneThread.memory) + L"\n";
+  report += Format(L"ratio c/b: %.2f\n", sizes[0].b.Median() > 0 ? sizes[0].c.Median() / sizes[0].b.Median() : 0.0);
   WriteText(STD_OUTPUT_HANDLE, report);
   return complete ? 0 : 1;
 }

@@ -1,5 +1,8 @@
 #include "catalogue/BackupNodes.h"
 
+#include <algorithm>
+#include <new>
+
 #include "catalogue/FileFinder.h"
 #include "catalogue/PathText.h"
 #include "catalogue/WorkerPool.h"
@@ -36,6 +39,11 @@ void BackupNodes::SetPaths(const std::vector<comlib::Bstr>& paths) {
 
 namespace {
 
+// Readings in flight per thread of the pool: enough that no thread waits
+// for the loading thread to take one, few enough that the readings held
+// stay a handful whatever the size of the tree.
+constexpr size_t kReadingsPerWorker = 4;
+
 // What one reading of an information file hands back: plain data only.
 struct Reading {
   HRESULT status = S_OK;
@@ -44,57 +52,22 @@ struct Reading {
   BackupNode node;
 };
 
-// Documents are made, parsed and let go by one thread at a time: Wine's
-// MSXML corrupts its heap when two threads parse malformed files at once,
-// and the host must not fall with it. Listing folders and reading files,
-// the part that waits, still runs on every thread.
-SRWLOCK g_parsing = SRWLOCK_INIT;
-class ParsingTurn : comlib::ExclusiveLock {
- public:
-  ParsingTurn() noexcept : ExclusiveLock(&g_parsing) {}
-};
-
-void ReadOne(const std::wstring& path, Reading* reading) {
-  ReadXML reader(path.c_str());
-  reader.Fetch();
-  ParsingTurn turn;
+void ReadOne(const std::wstring& path, FileSystem& files, Reading* reading) {
+  ReadXML reader(path.c_str(), &files);
+  reader.Fetch();  // the part that waits, outside the turn
+  xml::ParsingTurn turn;
   reading->status = reader.Read();
   reading->outcome = reader.LastOutcome();
   reading->failure = reader.Failure();
   if (reading->status == S_OK) reader.GetBackupNode(&reading->node);
 }
 
-// Readings by path, filled by the pool's threads. Each path is read once,
-// however often it is found; files left out by the duplicate rule are read
-// too, since the rule can only be applied once the walk has ended, and
-// their readings are not taken.
-class Readings {
- public:
-  // True for the first claim of a path: the caller reads it.
-  bool Claim(const std::wstring& path, Reading** slot) {
-    comlib::ExclusiveLock hold(&lock_);
-    auto [it, added] = byPath_.try_emplace(path);
-    *slot = &it->second;
-    return added;
-  }
-  // After the pool has ended: the reading of a claimed path.
-  Reading* Find(const std::wstring& path) {
-    const auto it = byPath_.find(path);
-    return it == byPath_.end() ? nullptr : &it->second;
-  }
-
- private:
-  SRWLOCK lock_ = SRWLOCK_INIT;
-  // Nodes of an unordered_map stay where they are when it grows.
-  std::unordered_map<std::wstring, Reading> byPath_;
-};
-
 // Registers the document class's object in the calling thread's apartment,
 // so that the documents of its readings are made without looking the class
 // up in the registry each time; the reader's own creation then finds it
 // there. What it returns takes the registration back.
 std::function<void()> RegisterDocumentClass() {
-  ParsingTurn turn;
+  xml::ParsingTurn turn;
   comlib::ComPtr<IClassFactory> factory;
   DWORD cookie = 0;
   if (FAILED(::CoGetClassObject(comlib::msxml::kClsidDomDocument, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
@@ -103,27 +76,94 @@ std::function<void()> RegisterDocumentClass() {
                                      REGCLS_MULTIPLEUSE, &cookie)))
     return nullptr;
   return [cookie] {
-    ParsingTurn turn;
+    xml::ParsingTurn turn;
     ::CoRevokeClassObject(cookie);
   };
 }
 
-}  // namespace
+// What the pool hands to the loading thread: the matches the walk has
+// decided, whether the walk has ended, and a window of readings, reading i
+// in slot i modulo the window. The loading thread arms a slot before its
+// reading is posted and takes it once done; meanwhile only the reading's
+// task touches it.
+class Flow {
+ public:
+  struct Slot {
+    bool done = false;
+    Reading reading;
+    std::exception_ptr thrown;
+  };
 
-void BackupNodes::ListNew(const std::vector<std::wstring>& found, std::vector<FileRecord>* records,
-                          std::vector<size_t>* recordOf) {
-  // A backup copied into a folder of the same name elsewhere is listed once.
-  DuplicateRule rule;
-  for (const comlib::Bstr& listed : infoFiles) rule.Add(listed.str());
-  for (const std::wstring& path : found) {
-    const bool hidden = rule.Hides(path);
-    if (records) records->push_back(FileRecord{path, hidden, S_OK, ReadXML::Outcome::NotRead, {}});
-    if (hidden) continue;
-    rule.Add(path);
-    infoFiles.emplace_back(path);
-    if (records) recordOf->push_back(records->size() - 1);
+  explicit Flow(size_t window) : slots_(window), changed_(::CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    if (!changed_) throw std::bad_alloc();
   }
+  HANDLE Changed() const noexcept { return changed_.get(); }
+  size_t Window() const noexcept { return slots_.size(); }
+
+  // From the walk.
+  void Decided(std::vector<std::wstring>& matches) {
+    {
+      comlib::ExclusiveLock hold(&lock_);
+      decided_.insert(decided_.end(), std::make_move_iterator(matches.begin()),
+                      std::make_move_iterator(matches.end()));
+    }
+    ::SetEvent(changed_.get());
+  }
+  void Ended() {
+    {
+      comlib::ExclusiveLock hold(&lock_);
+      ended_ = true;
+    }
+    ::SetEvent(changed_.get());
+  }
+  // The matches decided since the last call; true once the walk has ended,
+  // and then they are the last.
+  bool TakeDecided(std::vector<std::wstring>* matches) {
+    comlib::ExclusiveLock hold(&lock_);
+    matches->swap(decided_);
+    return ended_;
+  }
+
+  void Arm(size_t i) {
+    Slot& slot = slots_[i % slots_.size()];
+    slot = Slot();
+  }
+  // On the pool.
+  void Read(size_t i, const std::wstring& path, FileSystem& files) noexcept {
+    Slot& slot = slots_[i % slots_.size()];
+    try {
+      ReadOne(path, files, &slot.reading);
+    } catch (...) {
+      slot.thrown = std::current_exception();
+    }
+    {
+      comlib::ExclusiveLock hold(&lock_);
+      slot.done = true;
+    }
+    ::SetEvent(changed_.get());
+  }
+  // Reading i, or null while it runs.
+  Slot* Done(size_t i) {
+    Slot& slot = slots_[i % slots_.size()];
+    comlib::ExclusiveLock hold(&lock_);
+    return slot.done ? &slot : nullptr;
+  }
+
+ private:
+  // Taken while the finder's lock is held (Decided, Ended); takes nothing.
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::vector<std::wstring> decided_;
+  bool ended_ = false;
+  std::vector<Slot> slots_;
+  comlib::UniqueHandle changed_;  // auto-reset: set at every hand-over
+};
+
+template <class T>
+void CutTo(std::vector<T>* list, size_t size) {
+  if (list) list->erase(list->begin() + static_cast<std::ptrdiff_t>(size), list->end());
 }
+
+}  // namespace
 
 void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecord>* folders) {
   Load(records, folders, LoadOptions());
@@ -131,7 +171,8 @@ void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecor
 
 void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecord>* folders,
                        const LoadOptions& options) {
-  FileFinder finder;
+  FileSystem& files = options.files ? *options.files : FileSystem::Real();
+  FileFinder finder(&files);
   for (const comlib::Bstr& root : roots) {
     const FolderForm form = FormOfFolder(root.str());
     if (form == FolderForm::Full) {
@@ -142,64 +183,89 @@ void BackupNodes::Load(std::vector<FileRecord>* records, std::vector<FolderRecor
     }
   }
   finder.AddFileName(L"BackupInfo.xml");
-  // After the walk, in the order a walk on one thread meets them.
-  const auto reportFailures = [&finder, folders] {
-    if (!folders) return;
+  const size_t workers = std::min(options.workers ? options.workers : WorkerPool::DefaultWorkers(),
+                                  WorkerPool::kMaxWorkers);
+  // What a failed walk leaves.
+  const size_t firstNew = infoFiles.size(), firstEntry = entries.size();
+  const size_t firstRecord = records ? records->size() : 0, firstFolder = folders ? folders->size() : 0;
+
+  // A backup copied into a folder of the same name elsewhere is listed once.
+  DuplicateRule rule;
+  for (const comlib::Bstr& listed : infoFiles) rule.Add(listed.str());
+  std::vector<size_t> recordOf;  // record index per path of infoFiles from firstNew on
+  Flow flow(kReadingsPerWorker * workers);
+  // Declared last: its threads end before what their tasks use. With one
+  // worker it has no thread, and this thread runs its tasks.
+  WorkerPool pool(workers > 1 ? workers : 0, nullptr, RegisterDocumentClass);
+  finder.Start(
+      pool, workers, [&flow](std::vector<std::wstring>& matches) { flow.Decided(matches); },
+      [&flow] { flow.Ended(); });
+
+  size_t posted = 0, taken = 0;
+  std::exception_ptr readFailure;
+  std::vector<std::wstring> decided;
+  for (;;) {
+    const bool walked = flow.TakeDecided(&decided);
+    for (std::wstring& path : decided) {
+      const bool hidden = rule.Hides(path);
+      if (records) records->push_back(FileRecord{path, hidden, S_OK, ReadXML::Outcome::NotRead, {}});
+      if (hidden) continue;
+      rule.Add(path);
+      infoFiles.emplace_back(path);
+      if (records) recordOf.push_back(records->size() - 1);
+    }
+    decided.clear();
+
+    const bool stopped = readFailure || finder.Threw();
+    while (!stopped && posted < infoFiles.size() && posted - taken < flow.Window()) {
+      flow.Arm(posted);
+      pool.Post([&flow, &files, i = posted, path = infoFiles[posted].str()] { flow.Read(i, path, files); }, true);
+      ++posted;
+    }
+    const size_t takenBefore = taken;
+    while (!stopped && taken < posted) {
+      Flow::Slot* slot = flow.Done(taken);
+      if (!slot) break;
+      if (slot->thrown) {
+        readFailure = slot->thrown;
+        break;
+      }
+      if (records && taken >= firstNew) {
+        FileRecord& record = (*records)[recordOf[taken - firstNew]];
+        record.status = slot->reading.status;
+        record.outcome = slot->reading.outcome;
+        record.failure = slot->reading.failure;
+      }
+      if (slot->reading.status == S_OK) entries.push_back(std::move(slot->reading.node));
+      ++taken;
+    }
+    if (walked && (readFailure || finder.Threw() || taken == infoFiles.size())) break;
+    // What was taken freed room in the window: fill it before waiting, as
+    // nothing may be left to wake this thread.
+    if (taken != takenBefore) continue;
+
+    if (!pool.Serving()) {
+      if (!pool.RunQueued()) break;  // nothing left to run: nothing more will come
+    } else if (options.wait) {
+      options.wait(flow.Changed());
+    } else {
+      ::WaitForSingleObject(flow.Changed(), INFINITE);
+    }
+  }
+
+  try {
+    finder.Finish();
+  } catch (...) {
+    CutTo(&infoFiles, firstNew);
+    CutTo(&entries, firstEntry);
+    CutTo(records, firstRecord);
+    CutTo(folders, firstFolder);
+    throw;
+  }
+  if (folders)
     for (const FileFinder::Failure& failure : finder.Failures())
       folders->push_back(FolderRecord{failure.folder, FolderRecord::Problem::CannotSearch, failure.error});
-  };
-  const size_t workers = options.workers ? options.workers : WorkerPool::DefaultWorkers();
-  const size_t firstNew = infoFiles.size();
-  std::vector<size_t> recordOf;  // record index per path of infoFiles from firstNew on
-
-  if (workers <= 1) {
-    ListNew(finder.Find(), records, &recordOf);
-    reportFailures();
-    for (size_t i = 0; i < infoFiles.size(); ++i) {
-      Reading reading;
-      ReadOne(infoFiles[i].str(), &reading);
-      if (records && i >= firstNew) {
-        FileRecord& record = (*records)[recordOf[i - firstNew]];
-        record.status = reading.status;
-        record.outcome = reading.outcome;
-        record.failure = reading.failure;
-      }
-      if (reading.status == S_OK) entries.push_back(std::move(reading.node));
-    }
-    return;
-  }
-
-  Readings readings;
-  // Declared last: its threads end before what their tasks use.
-  WorkerPool pool(workers, options.wait, RegisterDocumentClass);
-  const auto read = [&readings, &pool](const std::wstring& path) {
-    Reading* slot = nullptr;
-    if (!readings.Claim(path, &slot)) return;
-    // Before further folders, so that few readings wait in the queue.
-    pool.Post([path, slot] { ReadOne(path, slot); }, true);
-  };
-  for (const comlib::Bstr& listed : infoFiles) read(listed.str());
-  // Every thread may list folders: on a share each listing waits on the
-  // network, and the readings, queued first, never wait behind them long.
-  ListNew(finder.Find(pool, workers, read), records, &recordOf);
-  reportFailures();
-
-  for (size_t i = 0; i < infoFiles.size(); ++i) {
-    const std::wstring path = infoFiles[i].str();
-    Reading* reading = readings.Find(path);
-    Reading late;
-    if (!reading) {  // listed, yet not seen by the walk: cannot happen, but read it as before
-      ReadOne(path, &late);
-      reading = &late;
-    }
-    if (records && i >= firstNew) {
-      FileRecord& record = (*records)[recordOf[i - firstNew]];
-      record.status = reading->status;
-      record.outcome = reading->outcome;
-      record.failure = reading->failure;
-    }
-    if (reading->status == S_OK) entries.push_back(std::move(reading->node));
-  }
+  if (readFailure) std::rethrow_exception(readFailure);
 }
 
 void BackupNodes::BuildDependencies() {

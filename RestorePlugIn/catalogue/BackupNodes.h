@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "catalogue/BackupNode.h"
+#include "catalogue/FileSystem.h"
 #include "catalogue/ReadXML.h"
 #include "comlib/Bstr.h"
 
@@ -46,11 +47,14 @@ class BackupNodes {
   // How Load searches and reads.
   struct LoadOptions {
     // Threads of the pool, at most WorkerPool::kMaxWorkers; 0 for
-    // WorkerPool::DefaultWorkers(). 1 walks and reads on the calling thread.
+    // WorkerPool::DefaultWorkers(). 1 walks and reads on the calling thread,
+    // through the same code.
     size_t workers = 0;
-    // Blocks the calling thread until the pool's handle is set; none: a
-    // plain wait.
+    // Blocks the calling thread until the handle is set; none: a plain
+    // wait. Called each time Load waits for the pool, however briefly.
     std::function<void(HANDLE)> wait;
+    // Where folders are listed and files opened; none: the machine's own.
+    FileSystem* files = nullptr;
   };
 
   BackupNodes() = default;
@@ -61,9 +65,14 @@ class BackupNodes {
   void SetPaths(const std::vector<comlib::Bstr>& paths);
   // Finds, filters and reads; records says what became of each file found,
   // folders which folders gave nothing. Empty and relative roots are not
-  // searched. Folders are listed and files read on a pool of threads;
-  // entries and records come out as one thread walking and reading in order
-  // makes them.
+  // searched. Folders are listed and files read on a pool of threads while
+  // the calling thread applies the duplicate rule and takes the readings in
+  // order, so a file the rule hides is never opened. entries and records
+  // come out as one thread walking and reading in order makes them, and so
+  // do failures: an exception of the walk (the first in walk order) leaves
+  // infoFiles, entries and both record lists as they were; one of a reading
+  // comes out once the walk has ended, with every file listed and the
+  // entries of the files before it taken.
   void Load(std::vector<FileRecord>* records = nullptr, std::vector<FolderRecord>* folders = nullptr);
   void Load(std::vector<FileRecord>* records, std::vector<FolderRecord>* folders, const LoadOptions& options);
   void BuildDependencies();
@@ -84,9 +93,6 @@ class BackupNodes {
   std::vector<BackupNode> entries;
 
  private:
-  // The found paths, filtered by the duplicate rule into infoFiles.
-  void ListNew(const std::vector<std::wstring>& found, std::vector<FileRecord>* records,
-               std::vector<size_t>* recordOf);
   const std::vector<size_t>& PositionsOf(const ObjectId& id);
 
   // Look-ups by id and by tree item, so that the page's calls stay near

@@ -1,43 +1,54 @@
 #include "catalogue/FileFinder.h"
 
+#include <algorithm>
 #include <map>
+#include <utility>
 
+#include "catalogue/FileSystem.h"
 #include "catalogue/WorkerPool.h"
 #include "comlib/Lock.h"
-#include "comlib/Unique.h"
 
-// A folder on the walk: its path as composed, the path it really has (link
-// targets resolved), the folder it was found in, and what its listing gave.
+// A folder of the frontier: its name and the folder it was found in, so
+// that the walk holds no more than the folders still to be listed and their
+// ancestors. Full paths are made when needed.
 struct FileFinder::Folder {
-  std::wstring path;
-  std::wstring real;
-  const Folder* parent;
+  std::wstring name;  // a root: its whole path
+  std::shared_ptr<Folder> parent;
+  std::wstring real;  // roots and links: the path with links resolved; others: none
+  size_t root;        // position of its root in set order
+};
+
+// What listing one folder gave.
+struct FileFinder::Listing {
   std::vector<std::wstring> matches;
-  std::vector<std::unique_ptr<Folder>> children;  // in name order
+  std::vector<std::pair<std::wstring, std::wstring>> children;  // name, real path of a link; in name order
   std::vector<Failure> failures;  // its own listing, or a link in it, that failed
+};
+
+struct FileFinder::Place {
+  size_t root;
+  std::wstring path;
+};
+
+template <class T>
+struct FileFinder::Placed {
+  Place place;
+  T value;
 };
 
 namespace {
 
-// The final path of a folder, links resolved; empty when it cannot be opened.
-std::wstring FinalPath(const std::wstring& path) {
-  comlib::UniqueFile handle(::CreateFileW(path.c_str(), 0,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!handle) return std::wstring();
-  std::wstring text(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = ::GetFinalPathNameByHandleW(handle.get(), &text[0], static_cast<DWORD>(text.size()),
-                                                FILE_NAME_NORMALIZED);
-    if (n == 0) return std::wstring();
-    if (n < text.size()) {
-      text.resize(n);
-      break;
-    }
-    text.resize(n + 1);
-  }
-  while (text.size() > 1 && text.back() == L'\\') text.pop_back();
-  return text;
+// A folder's path as the walk composed it, or with real, with links
+// resolved: from the nearest root or link down. No recursion: the chain
+// may be as deep as the disk.
+template <class F>
+std::wstring Compose(const F& folder, bool real) {
+  std::vector<const F*> chain;
+  const F* top = &folder;
+  for (; top->parent && !(real && !top->real.empty()); top = top->parent.get()) chain.push_back(top);
+  std::wstring path = real && !top->real.empty() ? top->real : top->name;
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) path += L"\\" + (*it)->name;
+  return path;
 }
 
 // ancestor is path itself or one of the folders above it (no case).
@@ -49,18 +60,42 @@ bool IsSelfOrAncestor(const std::wstring& ancestor, const std::wstring& path) {
   return ancestor.size() == path.size() || path[ancestor.size()] == L'\\';
 }
 
-}  // namespace
-
-// Takes the trees apart without recursion: they may be as deep as the disk.
-void FileFinder::Dismantle(std::vector<std::unique_ptr<Folder>>* trees) {
-  std::vector<std::unique_ptr<Folder>> all = std::move(*trees);
-  trees->clear();
-  for (size_t i = 0; i < all.size(); ++i)
-    for (auto& child : all[i]->children) all.push_back(std::move(child));
+// Walk order: roots in set order; within a root, a folder before what lies
+// below it, and subfolders in name order. That is comparing the paths name
+// by name, a path before any longer one that starts with it.
+template <class P>
+bool WalkBefore(const P& a, const P& b) {
+  if (a.root != b.root) return a.root < b.root;
+  size_t i = 0, j = 0;
+  for (;;) {
+    if (i > a.path.size() || j > b.path.size()) return i > a.path.size() && j <= b.path.size();
+    size_t ei = a.path.find(L'\\', i), ej = b.path.find(L'\\', j);
+    if (ei == std::wstring::npos) ei = a.path.size();
+    if (ej == std::wstring::npos) ej = b.path.size();
+    const int c = a.path.compare(i, ei - i, b.path, j, ej - j);
+    if (c != 0) return c < 0;
+    i = ei + 1;
+    j = ej + 1;
+  }
 }
 
-FileFinder::FileFinder() = default;
-FileFinder::~FileFinder() { Dismantle(&walks_); }
+}  // namespace
+
+FileFinder::FileFinder(FileSystem* files) : files_(files ? *files : FileSystem::Real()) {}
+
+FileFinder::~FileFinder() { DropAll(&pending_); }
+
+// Lets go of a folder, and of the folders above it that nothing else holds,
+// one level at a time: a chain may be as deep as the disk.
+void FileFinder::Drop(std::shared_ptr<Folder> folder) noexcept {
+  // Held only here, nobody can take another reference to it meanwhile.
+  while (folder && folder.use_count() == 1) folder = std::move(folder->parent);
+}
+
+void FileFinder::DropAll(std::vector<std::shared_ptr<Folder>>* folders) noexcept {
+  for (auto& folder : *folders) Drop(std::move(folder));
+  folders->clear();
+}
 
 void FileFinder::AddFolder(const wchar_t* folder) { folders_.insert(folder ? folder : L""); }
 
@@ -71,149 +106,206 @@ void FileFinder::AddFileName(const wchar_t* fileName) {
 }
 
 std::vector<std::wstring> FileFinder::Find() {
-  Dismantle(&walks_);
-  folderRecords_.clear();
-  failures_.clear();
-  for (const std::wstring& root : folders_) {
-    walks_.push_back(std::make_unique<Folder>(Folder{root, std::wstring(), nullptr, {}, {}}));
-    std::vector<Folder*> pending{walks_.back().get()};
-    while (!pending.empty()) {
-      Folder* folder = pending.back();
-      pending.pop_back();
-      Visit(*folder);
-      for (const auto& child : folder->children) pending.push_back(child.get());
-    }
-  }
-  return Merge();
+  WorkerPool inline_(0);
+  return Find(inline_, 1);
 }
 
-std::vector<std::wstring> FileFinder::Find(WorkerPool& pool, size_t walkers,
-                                           std::function<void(const std::wstring&)> found) {
-  Dismantle(&walks_);
+std::vector<std::wstring> FileFinder::Find(WorkerPool& pool, size_t walkers) {
+  std::vector<std::wstring> results;
+  Start(
+      pool, walkers,
+      [&results](std::vector<std::wstring>& matches) {
+        results.insert(results.end(), std::make_move_iterator(matches.begin()), std::make_move_iterator(matches.end()));
+      },
+      nullptr);
+  pool.Wait();
+  Finish();
+  return results;
+}
+
+void FileFinder::Start(WorkerPool& pool, size_t walkers, Decided decided, std::function<void()> ended) {
+  comlib::ExclusiveLock hold(&lock_);
+  decided_ = std::move(decided);
+  ended_ = std::move(ended);
+  walkers_ = walkers ? walkers : 1;
+  walking_ = 0;
+  over_ = false;
+  DropAll(&pending_);
+  bounds_.clear();
+  undecided_.clear();
+  placedRecords_.clear();
+  placedFailures_.clear();
+  thrown_.clear();
   folderRecords_.clear();
   failures_.clear();
-  found_ = std::move(found);
-  walkers_ = walkers ? walkers : 1;
-  for (const std::wstring& root : folders_)
-    walks_.push_back(std::make_unique<Folder>(Folder{root, std::wstring(), nullptr, {}, {}}));
-  {
-    comlib::ExclusiveLock hold(&lock_);
-    for (const auto& walk : walks_) pending_.push_back(walk.get());
-    StartWalkersLocked(pool);
+  size_t root = 0;
+  for (const std::wstring& folder : folders_) {
+    bounds_.insert(folder + L"\\");
+    pending_.push_back(std::make_shared<Folder>(Folder{folder, nullptr, std::wstring(), root++}));
   }
-  pool.Wait();
-  found_ = nullptr;
-  return Merge();
+  std::reverse(pending_.begin(), pending_.end());
+  StartWalkersLocked(pool);
+  EndIfDoneLocked();
+}
+
+bool FileFinder::Threw() const {
+  comlib::ExclusiveLock hold(&lock_);
+  return !thrown_.empty();
+}
+
+void FileFinder::Finish() {
+  comlib::ExclusiveLock hold(&lock_);
+  const auto byPlace = [](const auto& a, const auto& b) { return WalkBefore(a.place, b.place); };
+  std::stable_sort(placedRecords_.begin(), placedRecords_.end(), byPlace);
+  std::stable_sort(placedFailures_.begin(), placedFailures_.end(), byPlace);
+  for (auto& r : placedRecords_) folderRecords_.push_back(std::move(r.value));
+  for (auto& f : placedFailures_) failures_.push_back(std::move(f.value));
+  placedRecords_.clear();
+  placedFailures_.clear();
+  // Whatever stopped the walk, the next one starts afresh.
+  DropAll(&pending_);
+  bounds_.clear();
+  undecided_.clear();
+  walking_ = 0;
+  over_ = true;
+  decided_ = nullptr;
+  ended_ = nullptr;
+  if (thrown_.empty()) return;
+  const auto first = std::min_element(thrown_.begin(), thrown_.end(), byPlace);
+  const std::exception_ptr failure = first->value;
+  thrown_.clear();
+  std::rethrow_exception(failure);
 }
 
 void FileFinder::StartWalkersLocked(WorkerPool& pool) {
   while (walking_ < walkers_ && walking_ < pending_.size()) {
-    pool.Post([this, &pool] { WalkOnPool(pool); });
+    pool.Post([this, &pool] { WalkOne(pool); });
     ++walking_;
   }
 }
 
-void FileFinder::WalkOnPool(WorkerPool& pool) {
-  for (;;) {
-    Folder* folder = nullptr;
-    {
-      comlib::ExclusiveLock hold(&lock_);
+bool FileFinder::AfterFirstThrowLocked(size_t root, const std::wstring& path) const {
+  const Place here{root, path};
+  for (const auto& thrown : thrown_)
+    if (WalkBefore(thrown.place, here)) return true;
+  return false;
+}
+
+void FileFinder::WalkOne(WorkerPool& pool) {
+  std::shared_ptr<Folder> folder;
+  std::wstring path;
+  {
+    comlib::ExclusiveLock hold(&lock_);
+    for (;;) {
       if (pending_.empty()) {
         --walking_;
+        EndIfDoneLocked();
         return;
       }
-      folder = pending_.back();
+      folder = std::move(pending_.back());
       pending_.pop_back();
-    }
-    try {
-      Visit(*folder);
-      if (found_)
-        for (const std::wstring& match : folder->matches) found_(match);
-    } catch (...) {
-      comlib::ExclusiveLock hold(&lock_);
-      pending_.clear();
-      --walking_;
-      throw;
-    }
-    comlib::ExclusiveLock hold(&lock_);
-    for (const auto& child : folder->children) pending_.push_back(child.get());
-    StartWalkersLocked(pool);
-  }
-}
-
-std::vector<std::wstring> FileFinder::Merge() {
-  // Each folder's listing stands in its tree; going through the trees as
-  // the walk on one thread goes gives its order back.
-  for (const auto& walk : walks_) {
-    std::vector<const Folder*> pending{walk.get()};
-    while (!pending.empty()) {
-      const Folder* folder = pending.back();
-      pending.pop_back();
-      folderRecords_.push_back(FolderRecord{folder->path, folder->matches.size()});
-      failures_.insert(failures_.end(), folder->failures.begin(), folder->failures.end());
-      results_.insert(folder->matches.begin(), folder->matches.end());
-      for (const auto& child : folder->children) pending.push_back(child.get());
-    }
-  }
-  Dismantle(&walks_);
-  return std::vector<std::wstring>(results_.begin(), results_.end());
-}
-
-void FileFinder::Visit(Folder& folder) const {
-  if (!folder.parent) {
-    std::wstring real = FinalPath(folder.path);
-    folder.real = real.empty() ? folder.path : std::move(real);
-  }
-  const std::wstring& path = folder.path;
-  std::map<std::wstring, bool> subfolders;  // name, is a link
-  WIN32_FIND_DATAW data;
-  comlib::UniqueFind find(::FindFirstFileExW((path + L"\\*").c_str(), FindExInfoBasic, &data,
-                                             FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (find) {
-    do {
-      const wchar_t* n = data.cFileName;
-      // Names without wildcards are matched here, in the one listing of the
-      // folder, as the file system matches them: without case. The entry
-      // is not tested for being a file.
-      for (const std::wstring& fileName : plainNames_)
-        if (::CompareStringOrdinal(n, -1, fileName.c_str(), static_cast<int>(fileName.size()), TRUE) ==
-            CSTR_EQUAL)
-          folder.matches.push_back(path + L"\\" + n);
-      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-      if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) continue;
-      subfolders.emplace(n, (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
-    } while (::FindNextFileW(find.get(), &data));
-  } else if (const DWORD error = ::GetLastError(); error != ERROR_FILE_NOT_FOUND) {
-    folder.failures.push_back(Failure{path, error});
-  }
-
-  for (const auto& [name, isLink] : subfolders) {
-    std::wstring childPath = path + L"\\" + name;
-    std::wstring real;
-    if (isLink) {
-      real = FinalPath(childPath);
-      if (real.empty()) {  // cannot be resolved, so cannot be listed either
-        const DWORD error = ::GetLastError();
-        folder.failures.push_back(
-            Failure{childPath, error ? error : static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME)});
+      path = Compose(*folder, false);
+      // A walk on one thread would have stopped before this folder.
+      if (!thrown_.empty() && AfterFirstThrowLocked(folder->root, path)) {
+        bounds_.erase(bounds_.find(path + L"\\"));
+        Drop(std::move(folder));
         continue;
       }
-      bool loops = false;
-      for (const Folder* up = &folder; up && !loops; up = up->parent) loops = IsSelfOrAncestor(real, up->real);
-      if (loops) continue;
-    } else {
-      real = folder.real + L"\\" + name;
+      break;
     }
-    folder.children.push_back(
-        std::make_unique<Folder>(Folder{std::move(childPath), std::move(real), &folder, {}, {}}));
+  }
+  Listing listing;
+  std::exception_ptr thrown;
+  try {
+    Visit(*folder, path, &listing);
+  } catch (...) {
+    thrown = std::current_exception();
+  }
+  {
+    comlib::ExclusiveLock hold(&lock_);
+    TakeLocked(folder, path, listing, thrown);
+    StartWalkersLocked(pool);
+    EndIfDoneLocked();
+  }
+  Drop(std::move(folder));
+}
+
+void FileFinder::TakeLocked(const std::shared_ptr<Folder>& folder, const std::wstring& path, Listing& listing,
+                            const std::exception_ptr& thrown) {
+  --walking_;
+  bounds_.erase(bounds_.find(path + L"\\"));
+  if (thrown) {
+    thrown_.push_back(Placed<std::exception_ptr>{Place{folder->root, path}, thrown});
+  } else {
+    if (keepRecords_)
+      placedRecords_.push_back(
+          Placed<FolderRecord>{Place{folder->root, path}, FolderRecord{path, listing.matches.size()}});
+    for (Failure& failure : listing.failures)
+      placedFailures_.push_back(Placed<Failure>{Place{folder->root, path}, std::move(failure)});
+    undecided_.insert(std::make_move_iterator(listing.matches.begin()),
+                      std::make_move_iterator(listing.matches.end()));
+    // The first in name order last: it is listed next.
+    for (auto it = listing.children.rbegin(); it != listing.children.rend(); ++it) {
+      bounds_.insert(path + L"\\" + it->first + L"\\");
+      pending_.push_back(
+          std::make_shared<Folder>(Folder{std::move(it->first), folder, std::move(it->second), folder->root}));
+    }
+  }
+  DecideLocked();
+}
+
+void FileFinder::DecideLocked() {
+  std::vector<std::wstring> batch;
+  while (!undecided_.empty() && (bounds_.empty() || *undecided_.begin() < *bounds_.begin()))
+    batch.push_back(std::move(undecided_.extract(undecided_.begin()).value()));
+  if (!batch.empty() && decided_) decided_(batch);
+}
+
+void FileFinder::EndIfDoneLocked() {
+  if (over_ || walking_ != 0 || !pending_.empty()) return;
+  over_ = true;
+  DecideLocked();
+  if (ended_) ended_();
+}
+
+void FileFinder::Visit(Folder& folder, const std::wstring& path, Listing* listing) const {
+  if (!folder.parent) {
+    std::wstring real = files_.FinalPath(path);
+    folder.real = real.empty() ? path : std::move(real);
+  }
+  std::map<std::wstring, bool> subfolders;  // name, is a link
+  const DWORD error = files_.List(path + L"\\*", [&](const WIN32_FIND_DATAW& data) {
+    const wchar_t* n = data.cFileName;
+    // Names without wildcards are matched here, in the one listing of the
+    // folder, as the file system matches them: without case. The entry
+    // is not tested for being a file.
+    for (const std::wstring& fileName : plainNames_)
+      if (::CompareStringOrdinal(n, -1, fileName.c_str(), static_cast<int>(fileName.size()), TRUE) == CSTR_EQUAL)
+        listing->matches.push_back(path + L"\\" + n);
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (n[0] == L'.' && (n[1] == 0 || (n[1] == L'.' && n[2] == 0))) return;
+    subfolders.emplace(n, (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0);
+  });
+  if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) listing->failures.push_back(Failure{path, error});
+
+  for (const auto& [name, isLink] : subfolders) {
+    if (!isLink) {
+      listing->children.emplace_back(name, std::wstring());
+      continue;
+    }
+    const std::wstring childPath = path + L"\\" + name;
+    std::wstring real = files_.FinalPath(childPath);
+    if (real.empty()) {  // cannot be resolved, so cannot be listed either
+      const DWORD failed = ::GetLastError();
+      listing->failures.push_back(Failure{childPath, failed ? failed : static_cast<DWORD>(ERROR_CANT_RESOLVE_FILENAME)});
+      continue;
+    }
+    bool loops = false;
+    for (const Folder* up = &folder; up && !loops; up = up->parent.get()) loops = IsSelfOrAncestor(real, Compose(*up, true));
+    if (!loops) listing->children.emplace_back(name, std::move(real));
   }
 
-  for (const std::wstring& fileName : patterns_) {
-    comlib::UniqueFind matches(::FindFirstFileExW((path + L"\\" + fileName).c_str(), FindExInfoBasic, &data,
-                                                  FindExSearchNameMatch, nullptr, 0));
-    if (!matches) continue;
-    do {
-      folder.matches.push_back(path + L"\\" + data.cFileName);
-    } while (::FindNextFileW(matches.get(), &data));
-  }
+  for (const std::wstring& fileName : patterns_)
+    files_.List(path + L"\\" + fileName,
+                [&](const WIN32_FIND_DATAW& data) { listing->matches.push_back(path + L"\\" + data.cFileName); });
 }

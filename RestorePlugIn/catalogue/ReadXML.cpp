@@ -23,7 +23,8 @@ ObjectId Id(const Element& e, const wchar_t* attribute) {
 
 }  // namespace
 
-ReadXML::ReadXML(const wchar_t* path) : path_(path) {}
+ReadXML::ReadXML(const wchar_t* path, FileSystem* files)
+    : path_(path), files_(files ? *files : FileSystem::Real()) {}
 
 HRESULT ReadXML::Read() {
   return comlib::Guard([this] { return ReadFile(); }, E_FAIL);
@@ -40,7 +41,8 @@ HRESULT ReadXML::FetchFile() {
   failure_ = xml::LoadFailure();
   bytes_.clear();
   fetched_ = true;
-  if (FAILED(xml::ReadFileBytes(path_.c_str(), &bytes_, &failure_))) return Finish(Outcome::CannotLoad, S_FALSE);
+  const comlib::UniqueFile file = files_.OpenForReading(path_.str());
+  if (FAILED(xml::ReadFileBytes(file.get(), &bytes_, &failure_))) return Finish(Outcome::CannotLoad, S_FALSE);
   return S_OK;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "catalogue/BackupNode.h"
+#include "catalogue/FileSystem.h"
 #include "catalogue/LoadFailure.h"
 #include "comlib/Bstr.h"
 
@@ -22,7 +23,8 @@ class ReadXML {
     MalformedService,      // E_FAIL: a "SERVICE" lacks one of its four attributes
   };
 
-  explicit ReadXML(const wchar_t* path);
+  // The file is opened through files, the machine's own file system when none.
+  explicit ReadXML(const wchar_t* path, FileSystem* files = nullptr);
   virtual ~ReadXML() = default;
   ReadXML(const ReadXML&) = delete;
   ReadXML& operator=(const ReadXML&) = delete;
@@ -46,6 +48,7 @@ class ReadXML {
   HRESULT ReadFile();
 
   comlib::Bstr path_;
+  FileSystem& files_;
   BackupNode node_;
   Outcome outcome_ = Outcome::NotRead;
   xml::LoadFailure failure_;

@@ -19,15 +19,15 @@ constexpr SIZE_T kStackReserve = 1 << 20;
 size_t WorkerPool::DefaultWorkers() noexcept {
   SYSTEM_INFO info = {};
   ::GetSystemInfo(&info);
-  return std::clamp<size_t>(info.dwNumberOfProcessors, 1, kMaxWorkers);
+  return std::clamp<size_t>(std::max<size_t>(info.dwNumberOfProcessors, kWaitingWorkers), 1, kMaxWorkers);
 }
 
-WorkerPool::WorkerPool(size_t workers, Waiter wait, Setup setup)
+WorkerPool::WorkerPool(size_t threads, Waiter wait, Setup setup)
     : wait_(std::move(wait)), setup_(std::move(setup)), idle_(::CreateEventW(nullptr, TRUE, TRUE, nullptr)) {
-  workers = std::clamp<size_t>(workers, 1, kMaxWorkers);
-  if (!idle_) return;  // no event to wait on: every task runs in Wait
-  threads_.reserve(workers);
-  for (size_t i = 0; i < workers; ++i) {
+  threads = std::min(threads, kMaxWorkers);
+  if (!idle_) return;  // no event to wait on: the owner runs every task
+  threads_.reserve(threads);
+  for (size_t i = 0; i < threads; ++i) {
     {
       // Counted before it starts, so that Wait never takes a thread that is
       // still starting for one that will not serve.
@@ -59,8 +59,27 @@ DWORD WINAPI WorkerPool::ThreadMain(void* self) noexcept {
   return 0;
 }
 
+bool WorkerPool::IdleLocked() const noexcept {
+  return serving_ == 0 || (running_ == 0 && urgent_.empty() && tasks_.empty());
+}
+
 void WorkerPool::SetIdleLocked() noexcept {
-  if (serving_ == 0 || (running_ == 0 && urgent_.empty() && tasks_.empty())) ::SetEvent(idle_.get());
+  if (IdleLocked()) ::SetEvent(idle_.get());
+}
+
+bool WorkerPool::Serving() const noexcept {
+  comlib::ExclusiveLock hold(&lock_);
+  return serving_ > 0;
+}
+
+bool WorkerPool::RunQueued() {
+  std::function<void()> task;
+  {
+    comlib::ExclusiveLock hold(&lock_);
+    if (!TakeLocked(&task)) return false;
+  }
+  RunOne(task);
+  return true;
 }
 
 bool WorkerPool::TakeLocked(std::function<void()>* task) {
@@ -151,19 +170,13 @@ void WorkerPool::Wait() {
     for (;;) {
       {
         comlib::ExclusiveLock hold(&lock_);
-        if (serving_ == 0 || (running_ == 0 && urgent_.empty() && tasks_.empty())) break;
+        if (IdleLocked()) break;
       }
       ::WaitForSingleObject(idle_.get(), INFINITE);
     }
   }
   // No thread serves: the calling thread runs what is left.
-  std::function<void()> task;
-  for (;;) {
-    {
-      comlib::ExclusiveLock hold(&lock_);
-      if (!TakeLocked(&task)) break;
-    }
-    RunOne(task);
+  while (RunQueued()) {
   }
   std::exception_ptr failure;
   {

@@ -208,12 +208,16 @@ bool DeclaredEncoding(const Units& u, size_t begin, size_t end, std::wstring* na
 }  // namespace
 
 HRESULT ReadFileBytes(const wchar_t* path, std::string* bytes, LoadFailure* failure) noexcept {
-  failure->kind = LoadFailure::Kind::CannotRead;
   comlib::UniqueFile file(::CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return failure->status = comlib::LastErrorStatus();
+  return ReadFileBytes(file.get(), bytes, failure);
+}
+
+HRESULT ReadFileBytes(HANDLE file, std::string* bytes, LoadFailure* failure) noexcept {
+  failure->kind = LoadFailure::Kind::CannotRead;
+  if (file == INVALID_HANDLE_VALUE) return failure->status = comlib::LastErrorStatus();
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file.get(), &size)) return failure->status = comlib::LastErrorStatus();
+  if (!::GetFileSizeEx(file, &size)) return failure->status = comlib::LastErrorStatus();
   if (size.QuadPart > kMaxFileBytes) {
     failure->kind = LoadFailure::Kind::TooLarge;
     failure->size = size.QuadPart;
@@ -225,12 +229,19 @@ HRESULT ReadFileBytes(const wchar_t* path, std::string* bytes, LoadFailure* fail
     return failure->status = E_OUTOFMEMORY;
   }
   DWORD read = 0;
-  if (!bytes->empty() && !::ReadFile(file.get(), &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr))
+  if (!bytes->empty() && !::ReadFile(file, &(*bytes)[0], static_cast<DWORD>(bytes->size()), &read, nullptr))
     return failure->status = comlib::LastErrorStatus();
   bytes->resize(read);
   *failure = LoadFailure();
   return S_OK;
 }
+
+namespace {
+SRWLOCK g_parsing = SRWLOCK_INIT;
+}  // namespace
+
+ParsingTurn::ParsingTurn() noexcept { ::AcquireSRWLockExclusive(&g_parsing); }
+ParsingTurn::~ParsingTurn() { ::ReleaseSRWLockExclusive(&g_parsing); }
 
 bool CheckBytes(const unsigned char* b, size_t size, LoadFailure* failure) {
   *failure = LoadFailure();

@@ -48,6 +48,23 @@ class Element {
 // The whole file, as Load reads it: fails for a missing or unreadable file
 // and for one above the size limit, with failure saying which.
 HRESULT ReadFileBytes(const wchar_t* path, std::string* bytes, LoadFailure* failure) noexcept;
+// The same for a file already opened for reading; an invalid handle fails
+// with the error in GetLastError.
+HRESULT ReadFileBytes(HANDLE file, std::string* bytes, LoadFailure* failure) noexcept;
+
+// Documents are made, parsed, read and let go by one thread of the process
+// at a time: Wine's MSXML corrupts its heap when two threads parse
+// malformed files at once, and the host must not fall with it. Whoever
+// works on documents on more than one thread holds a turn for the whole
+// reading; taking the bytes of a file needs none. A leaf lock: nothing else
+// is taken while it is held.
+class ParsingTurn {
+ public:
+  ParsingTurn() noexcept;
+  ~ParsingTurn();
+  ParsingTurn(const ParsingTurn&) = delete;
+  ParsingTurn& operator=(const ParsingTurn&) = delete;
+};
 
 class Document {
  public:

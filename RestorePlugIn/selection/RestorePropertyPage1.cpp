@@ -177,8 +177,9 @@ void CRestorePropertyPage1::LoadCatalogue(const std::vector<comlib::Bstr>& folde
   catalogue_.SetPaths(folders);
   // The host expects the page to block until the tree is filled; a long
   // search at least shows that it is busy.
+  comlib::BusyWait busy(kBusyCursorAfterMs);
   BackupNodes::LoadOptions options;
-  options.wait = [](HANDLE done) { comlib::BlockingWaitShowingBusy(done, kBusyCursorAfterMs); };
+  options.wait = [&busy](HANDLE changed) { busy.Wait(changed); };
   catalogue_.Load(nullptr, nullptr, options);
   catalogue_.BuildDependencies();
 }

@@ -61,13 +61,28 @@ HRESULT MessagePumpingWait(DWORD timeoutMs, HANDLE handle) noexcept {
 }
 
 HRESULT BlockingWaitShowingBusy(HANDLE handle, DWORD showBusyAfterMs) noexcept {
+  return BusyWait(showBusyAfterMs).Wait(handle);
+}
+
+BusyWait::BusyWait(DWORD showBusyAfterMs) noexcept
+    : showBusyAfterMs_(showBusyAfterMs), start_(CurrentMachine().TickCount()) {}
+
+BusyWait::~BusyWait() {
+  if (busy_) CurrentMachine().SetCursor(before_);
+}
+
+HRESULT BusyWait::Wait(HANDLE handle) noexcept {
   Machine& machine = CurrentMachine();
-  DWORD result = machine.Wait(handle, showBusyAfterMs);
-  if (result == WAIT_TIMEOUT) {
-    const HCURSOR before = machine.SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-    result = machine.Wait(handle, INFINITE);
-    machine.SetCursor(before);
+  DWORD result = WAIT_TIMEOUT;
+  if (!busy_) {
+    const DWORD waited = machine.TickCount() - start_;
+    result = machine.Wait(handle, waited < showBusyAfterMs_ ? showBusyAfterMs_ - waited : 0);
+    if (result == WAIT_TIMEOUT) {
+      before_ = machine.SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+      busy_ = true;
+    }
   }
+  if (busy_ && result == WAIT_TIMEOUT) result = machine.Wait(handle, INFINITE);
   if (result == WAIT_OBJECT_0) return S_OK;
   if (result == WAIT_FAILED) return LastErrorStatus();
   return E_FAIL;

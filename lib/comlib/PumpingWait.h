@@ -18,4 +18,22 @@ HRESULT MessagePumpingWait(DWORD timeoutMs, HANDLE handle) noexcept;
 // failure status of the wait.
 HRESULT BlockingWaitShowingBusy(HANDLE handle, DWORD showBusyAfterMs) noexcept;
 
+// The same over many short waits: the wait cursor shows once the waits
+// together have lasted showBusyAfterMs since construction, and stays until
+// the object goes.
+class BusyWait {
+ public:
+  explicit BusyWait(DWORD showBusyAfterMs) noexcept;
+  ~BusyWait();
+  BusyWait(const BusyWait&) = delete;
+  BusyWait& operator=(const BusyWait&) = delete;
+  HRESULT Wait(HANDLE handle) noexcept;
+
+ private:
+  DWORD showBusyAfterMs_;
+  DWORD start_;
+  bool busy_ = false;
+  HCURSOR before_ = nullptr;
+};
+
 }  // namespace comlib

@@ -4,7 +4,10 @@
 // machine has cores and the folders are tiny, so that the threads meet often.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <stdexcept>
+#include <utility>
 #include <random>
 #include <set>
 #include <string>
@@ -15,6 +18,7 @@
 #include "TestSupport.h"
 #include "catalogue/BackupNodes.h"
 #include "catalogue/FileFinder.h"
+#include "catalogue/FileSystem.h"
 #include "catalogue/ObjectIds.h"
 #include "catalogue/WorkerPool.h"
 #include "comlib/Lock.h"
@@ -240,6 +244,7 @@ TEST_P(ParallelCatalogue, WalkGivesTheFilesAndFolderOrderOfOneThread) {
     f->AddFolder(tree.roots.front().c_str());
     f->AddFileName(L"BackupInfo.xml");
     f->AddFileName(L"*.dat");
+    f->KeepFolderRecords();
   };
   FileFinder serial;
   finder(&serial);
@@ -247,29 +252,196 @@ TEST_P(ParallelCatalogue, WalkGivesTheFilesAndFolderOrderOfOneThread) {
   std::vector<std::pair<std::wstring, size_t>> folders;
   for (const FileFinder::FolderRecord& r : serial.Folders()) folders.emplace_back(r.path, r.found);
   ASSERT_GT(folders.size(), 100u);
-
   for (size_t workers : {2u, 8u}) {
     SCOPED_TRACE(testing::Message() << workers << " workers");
-    const size_t walkers = workers;
     FileFinder parallel;
     finder(&parallel);
     WorkerPool pool(workers);
-    SRWLOCK lock = SRWLOCK_INIT;
-    std::multiset<std::wstring> heard;
-    const std::vector<std::wstring> found = parallel.Find(pool, walkers, [&](const std::wstring& path) {
-      const comlib::ExclusiveLock hold(&lock);
-      heard.insert(path);
-    });
-    EXPECT_EQ(files, found);
+    // Handed over while the walk runs, in set order, each once.
+    std::vector<std::wstring> heard;
+    bool ended = false;
+    parallel.Start(
+        pool, workers,
+        [&](std::vector<std::wstring>& matches) {
+          EXPECT_FALSE(ended);
+          heard.insert(heard.end(), matches.begin(), matches.end());
+        },
+        [&] { ended = true; });
+    pool.Wait();
+    parallel.Finish();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(files, heard);
     std::vector<std::pair<std::wstring, size_t>> order;
     for (const FileFinder::FolderRecord& r : parallel.Folders()) order.emplace_back(r.path, r.found);
     EXPECT_TRUE(folders == order) << "the folders come in another order";
-    // Every match is heard of as it is found: once per folder it was found in.
-    size_t matches = 0;
-    for (const auto& folder : folders) matches += folder.second;
-    EXPECT_EQ(matches, heard.size());
-    const std::set<std::wstring> distinct(heard.begin(), heard.end());
-    EXPECT_EQ(files, std::vector<std::wstring>(distinct.begin(), distinct.end()));
+    EXPECT_EQ(files, parallel.Find(pool, workers)) << "a second walk on the same finder";
+  }
+}
+
+// Passes to the machine's file system, counting what is opened, and throws
+// where told to: from the listing of named folders, the first of them
+// (in walk order) only after the others have thrown.
+class WatchedFileSystem : public FileSystem {
+ public:
+  DWORD List(const std::wstring& pattern, const Entry& entry) override {
+    const std::wstring folder = pattern.substr(0, pattern.rfind(L'\\'));
+    for (size_t i = 0; i < throwIn.size(); ++i) {
+      if (!EqualsNoCase(folder, throwIn[i])) continue;
+      if (i == 0) ::Sleep(300);
+      throw std::runtime_error("cannot list " + testing_support::Narrow(folder));
+    }
+    return FileSystem::Real().List(pattern, entry);
+  }
+  std::wstring FinalPath(const std::wstring& path) override { return FileSystem::Real().FinalPath(path); }
+  comlib::UniqueFile OpenForReading(const std::wstring& path) override {
+    {
+      const comlib::ExclusiveLock hold(&lock_);
+      opened_.push_back(path);
+    }
+    return FileSystem::Real().OpenForReading(path);
+  }
+  std::vector<std::wstring> Opened() {
+    const comlib::ExclusiveLock hold(&lock_);
+    return std::exchange(opened_, {});
+  }
+
+  std::vector<std::wstring> throwIn;
+
+ private:
+  static bool EqualsNoCase(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
+  }
+  SRWLOCK lock_ = SRWLOCK_INIT;
+  std::vector<std::wstring> opened_;
+};
+
+// Weekly rotation folders: every site keeps a Monday and a Tuesday copy,
+// and the duplicate rule lists only the first of each name.
+TEST(ParallelCatalogueOfHiddenCopies, OpensOnlyWhatTheDuplicateRuleKeeps) {
+  TempDir dir;
+  for (int site = 0; site < 40; ++site)
+    for (const wchar_t* day : {L"Monday", L"Tuesday"})
+      fixtures::Backup(dir, L"R\\Site" + std::to_wstring(1000 + site) + L"\\" + day,
+                       CurrentXml(site, IdText(site + 1), ""));
+  fixtures::Backup(dir, L"R\\Single", CurrentXml(99, IdText(99), ""));
+  const std::wstring r = dir / L"R";
+  const std::vector<std::wstring> kept{r + L"\\Single\\BackupInfo.xml", r + L"\\Site1000\\Monday\\BackupInfo.xml",
+                                       r + L"\\Site1000\\Tuesday\\BackupInfo.xml"};
+  for (size_t workers : {1u, 2u, 8u}) {
+    SCOPED_TRACE(testing::Message() << workers << " workers");
+    WatchedFileSystem files;
+    BackupNodes nodes;
+    nodes.SetPaths({comlib::Bstr(r)});
+    std::vector<BackupNodes::FileRecord> records;
+    BackupNodes::LoadOptions options;
+    options.workers = workers;
+    options.files = &files;
+    nodes.Load(&records, nullptr, options);
+    std::vector<std::wstring> listed;
+    for (const comlib::Bstr& file : nodes.infoFiles) listed.push_back(file.str());
+    EXPECT_EQ(kept, listed);
+    EXPECT_EQ(81u, records.size());
+    ASSERT_EQ(3u, nodes.entries.size());
+    for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(kept[i], nodes.entries[i].infoFilePath.str());
+    std::vector<std::wstring> opened = files.Opened();
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(kept, opened) << "a hidden file was opened, or a listed one more than once";
+    // A second Load reads what is listed once more, and only that.
+    nodes.Load(nullptr, nullptr, options);
+    opened = files.Opened();
+    std::sort(opened.begin(), opened.end());
+    EXPECT_EQ(kept, opened);
+    EXPECT_EQ(6u, nodes.entries.size());
+  }
+}
+
+// A loading thread slower than the pool: by the time it looks, every
+// reading of the window is done and the walk is over, so nothing will wake
+// it again; it must refill the window before it waits.
+TEST(ParallelCatalogueWindow, SlowLoadingThreadNeverWaitsForNothing) {
+  TempDir dir;
+  for (int i = 0; i < 60; ++i) fixtures::Backup(dir, L"R\\B" + std::to_wstring(100 + i), CurrentXml(i, IdText(i + 1), ""));
+  for (size_t workers : {2u, 3u}) {
+    SCOPED_TRACE(testing::Message() << workers << " workers");
+    int stalls = 0;
+    BackupNodes nodes;
+    nodes.SetPaths({comlib::Bstr(dir / L"R")});
+    BackupNodes::LoadOptions options;
+    options.workers = workers;
+    options.wait = [&stalls](HANDLE changed) {
+      ::Sleep(30);
+      // Far longer than any reading here; once it passes, no wake was coming.
+      if (::WaitForSingleObject(changed, 10000) == WAIT_TIMEOUT) ++stalls;
+    };
+    nodes.Load(nullptr, nullptr, options);
+    EXPECT_EQ(0, stalls);
+    EXPECT_EQ(60u, nodes.entries.size());
+  }
+}
+
+// A second Find sees the tree as it is then, not added to the first.
+TEST(FileFinderAgain, SecondFindGivesOnlyWhatIsThereNow) {
+  TempDir dir;
+  fixtures::Backup(dir, L"R\\A", "<a/>");
+  fixtures::Backup(dir, L"R\\B", "<a/>");
+  for (size_t workers : {0u, 2u}) {
+    SCOPED_TRACE(testing::Message() << workers << " threads");
+    FileFinder finder;
+    finder.AddFolder((dir / L"R").c_str());
+    finder.AddFileName(L"BackupInfo.xml");
+    WorkerPool pool(workers);
+    EXPECT_EQ(2u, finder.Find(pool, 2).size());
+    ASSERT_TRUE(::MoveFileW((dir / L"R\\B").c_str(), (dir / L"Away").c_str()));
+    EXPECT_EQ(std::vector<std::wstring>{dir / L"R\\A\\BackupInfo.xml"}, finder.Find(pool, 2));
+    ASSERT_TRUE(::MoveFileW((dir / L"Away").c_str(), (dir / L"R\\B").c_str()));
+  }
+}
+
+// Listings that throw: the exception a walk on one thread meets first comes
+// out, whichever thread threw first, and the catalogue is left as it was;
+// the same finder then walks again from the start.
+TEST_P(ParallelCatalogue, FailureOnAWorkerEndsAsOnOneThread) {
+  TempDir dir;
+  GeneratedTree tree(dir, GetParam());
+  WatchedFileSystem files;
+  // R1 comes before R2 in walk order; R2 throws at once, R1 after a pause.
+  files.throwIn = {dir / L"R1", dir / L"R2"};
+  const auto load = [&](size_t workers, std::string* thrown) {
+    Loaded loaded;
+    BackupNodes::LoadOptions options;
+    options.workers = workers;
+    loaded.nodes.SetPaths(std::vector<comlib::Bstr>(tree.roots.begin(), tree.roots.end()));
+    loaded.nodes.Load(&loaded.records, &loaded.folders, options);  // no failure yet
+    options.files = &files;
+    try {
+      loaded.nodes.Load(&loaded.records, &loaded.folders, options);
+    } catch (const std::runtime_error& e) {
+      *thrown = e.what();
+    }
+    return Describe(tree, loaded.nodes, loaded.records) + DescribeFolders(loaded.folders);
+  };
+  std::string expectedThrow;
+  const std::wstring expected = load(1, &expectedThrow);
+  EXPECT_EQ("cannot list " + testing_support::Narrow(dir / L"R1"), expectedThrow);
+  for (size_t workers : {2u, 8u}) {
+    SCOPED_TRACE(testing::Message() << workers << " workers");
+    std::string thrown;
+    EXPECT_EQ(expected, load(workers, &thrown));
+    EXPECT_EQ(expectedThrow, thrown);
+  }
+
+  for (size_t workers : {0u, 3u}) {
+    FileFinder finder(&files);
+    for (const std::wstring& root : tree.roots) finder.AddFolder(root.c_str());
+    finder.AddFileName(L"BackupInfo.xml");
+    WorkerPool pool(workers);
+    EXPECT_THROW(finder.Find(pool, 3), std::runtime_error);
+    const std::vector<std::wstring> throwIn = std::exchange(files.throwIn, {});
+    FileFinder fresh;
+    for (const std::wstring& root : tree.roots) fresh.AddFolder(root.c_str());
+    fresh.AddFileName(L"BackupInfo.xml");
+    EXPECT_EQ(fresh.Find(), finder.Find(pool, 3)) << workers << " threads: the walk after a failure";
+    files.throwIn = throwIn;
   }
 }
 

@@ -89,22 +89,26 @@ TEST_F(PageTest, ASearchLongerThanHalfASecondShowsTheWaitCursorUntilTheTreeIsFil
   WriteFixtures();
   const HCURSOR arrow = ::LoadCursorW(nullptr, IDC_ARROW);
   const HCURSOR busy = ::LoadCursorW(nullptr, IDC_WAIT);
-  using Waits = std::vector<std::pair<DWORD, HCURSOR>>;
+  using Wait = std::pair<DWORD, HCURSOR>;  // time limit of a wait, cursor shown as it began
+  // The page waits as often as the pool hands it something; the cursor
+  // counts the time of all the waits together (virtual time here).
   struct Case {
     const char* name;
     bool slow;
-    Waits waits;  // time limit of each wait, cursor shown as it began
+    Wait first, rest;
   };
-  for (const Case& c : {Case{"quick", false, {{500, arrow}}}, Case{"slow", true, {{500, arrow}, {INFINITE, busy}}}}) {
+  for (const Case& c : {Case{"quick", false, {500, arrow}, {500, arrow}},
+                        Case{"slow", true, {500, arrow}, {INFINITE, busy}}}) {
     SCOPED_TRACE(c.name);
     machine.blockingWaits.clear();
     machine.slowWaits = c.slow;
     machine.cursor = arrow;
     PageHost page;
     page.Open();
-    Waits waits;
+    std::vector<Wait> waits;
     for (const FakeMachine::BlockingWait& w : machine.blockingWaits) waits.emplace_back(w.timeoutMs, w.cursor);
-    EXPECT_TRUE(c.waits == waits);
+    if (c.slow) ASSERT_LE(2u, waits.size());
+    for (size_t i = 0; i < waits.size(); ++i) EXPECT_TRUE((i == 0 ? c.first : c.rest) == waits[i]) << "wait " << i;
     EXPECT_EQ(arrow, machine.cursor);
     EXPECT_EQ(L"Root[Mid[Leaf]],B04Legacy,DupA[DupChild],DupB,NullId", TreeText(page.backupTree()));
   }
