@@ -114,6 +114,7 @@ bool CRestorePropertyPage3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_INITDIALOG:
       ::CheckDlgButton(hwnd(), IDC_SAME_SYSTEM_ID, BST_CHECKED);
       ::CheckDlgButton(hwnd(), IDC_NEW_SYSTEM_ID, BST_UNCHECKED);
+      FixTabOrder();
       *result = TRUE;
       return true;
     case WM_COMMAND:
@@ -133,6 +134,21 @@ bool CRestorePropertyPage3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
     default:
       return false;
   }
+}
+
+// The template lists server data2 last and gives the radio buttons no tab
+// stop; Tab is to follow the page from top to bottom without moving a control.
+void CRestorePropertyPage3::FixTabOrder() noexcept {
+  ::SetWindowPos(Item(IDC_SERVER_DATA2), Item(IDC_SERVER_DATA), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  auto addStyle = [this](int id, LONG_PTR bits) {
+    const HWND control = Item(id);
+    ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | bits);
+  };
+  // The two buttons form one group, so the arrow keys move between them.
+  addStyle(IDC_SAME_SYSTEM_ID, WS_TABSTOP | WS_GROUP);
+  addStyle(IDC_NEW_SYSTEM_ID, WS_TABSTOP);
+  addStyle(IDC_SYSTEM_NAME, WS_GROUP);
 }
 
 void CRestorePropertyPage3::OnNewSystemIdClicked() {
