@@ -136,19 +136,17 @@ bool CRestorePropertyPage3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
   }
 }
 
-// The template lists server data2 last and gives the radio buttons no tab
-// stop; Tab is to follow the page from top to bottom without moving a control.
+// The template lists server data2 last; Tab is to follow the page from top
+// to bottom without moving a control. The checked radio button is the tab
+// stop of its pair (the button control sees to that); as a group of their
+// own, the arrow keys move between the two.
 void CRestorePropertyPage3::FixTabOrder() noexcept {
   ::SetWindowPos(Item(IDC_SERVER_DATA2), Item(IDC_SERVER_DATA), 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  auto addStyle = [this](int id, LONG_PTR bits) {
+  for (const int id : {IDC_SAME_SYSTEM_ID, IDC_SYSTEM_NAME}) {
     const HWND control = Item(id);
-    ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | bits);
-  };
-  // The two buttons form one group, so the arrow keys move between them.
-  addStyle(IDC_SAME_SYSTEM_ID, WS_TABSTOP | WS_GROUP);
-  addStyle(IDC_NEW_SYSTEM_ID, WS_TABSTOP);
-  addStyle(IDC_SYSTEM_NAME, WS_GROUP);
+    ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | WS_GROUP);
+  }
 }
 
 void CRestorePropertyPage3::OnNewSystemIdClicked() {

@@ -101,6 +101,8 @@ class ByHand : public ::testing::Test {
     host::RunOptions options;
     options.output = [this](const std::wstring& line) { output += Narrow(line) + "\n"; };
     options.ask = [this](HWND owner, const std::wstring& text, const std::wstring&, UINT type) {
+      // Owned by the wizard's own window, so it stands over it.
+      EXPECT_EQ(::FindWindowW(L"ZelWizardHost", nullptr), owner);
       questions.push_back({owner, text, type});
       if (aborted || answers.empty()) return IDYES;
       const int answer = answers.front();
@@ -250,7 +252,7 @@ TEST_F(ByHand, TabVisitsEveryControlOfEachPageInVisualOrder) {
   Walk(true, 6, &page1Back);
   FillAndGoOn(host::PageKind::Selection, Ordinary());
   FocusIs(IDC_SERVER_DATA);
-  Walk(false, 11, &page3);
+  Walk(false, 10, &page3);
   FillAndGoOn(host::PageKind::Directories, Ordinary());
   FocusIs(IDC_PRIMARY_LIST);
   Walk(false, 5, &page2);
@@ -261,9 +263,9 @@ TEST_F(ByHand, TabVisitsEveryControlOfEachPageInVisualOrder) {
             page1);
   EXPECT_EQ((std::vector<int>{IDCANCEL, IDC_NEXT, IDC_BACK, IDC_VIEW_INFO, IDC_SELECT_PATH, IDC_BACKUP_TREE}),
             page1Back);
+  // Of the two radio buttons, the checked one is the tab stop.
   EXPECT_EQ((std::vector<int>{IDC_SERVER_DATA2, IDC_PROJECT_DATA, IDC_WORKPLACE_DATA, IDC_SAME_SYSTEM_ID,
-                              IDC_NEW_SYSTEM_ID, IDC_SYSTEM_NAME, IDC_BACK, IDC_NEXT, IDCANCEL, IDC_SERVER_DATA,
-                              IDC_SERVER_DATA2}),
+                              IDC_SYSTEM_NAME, IDC_BACK, IDC_NEXT, IDCANCEL, IDC_SERVER_DATA, IDC_SERVER_DATA2}),
             page3);
   EXPECT_EQ((std::vector<int>{IDC_SECONDARY_LIST, IDC_BACK, IDC_NEXT, IDCANCEL, IDC_PRIMARY_LIST}), page2);
   EXPECT_EQ((std::vector<int>{IDCANCEL, IDC_NEXT, IDC_BACK, IDC_SECONDARY_LIST, IDC_PRIMARY_LIST}), page2Back);
