@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "Components.h"
+#include "PlantAnswers.h"
 #include "RestorePlugIn.h"
 #include "comlib/ComPtr.h"
 #include "PageDriver.h"
@@ -175,18 +176,7 @@ class ByHand : public ::testing::Test {
     });
   }
 
-  Answers Ordinary() const {
-    Answers a;
-    a.backup = L"Plant 2024-03 incremental";
-    a.projectData = targets / L"Plant\\Project";
-    a.serverData = targets / L"Plant\\Project\\Server";
-    a.serverData2 = targets / L"Plant\\Project\\Server2";
-    a.workplaceData = targets / L"Plant\\Project\\Workplace";
-    a.newSystemId = true;
-    a.systemName = L"Plant North Copy";
-    a.nodes = {{L"PN-OS1", L"OS-NEW"}};
-    return a;
-  }
+  Answers Ordinary() const { return host_test::PlantCopy(targets); }
 
   testing_support::RegistryLock lock;
   testing_support::ScopedRegistration module{testing_support::BuildPath(L"RestorePlugIn\\RestorePlugIn.dll")};

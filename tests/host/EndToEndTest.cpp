@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "Components.h"
+#include "PlantAnswers.h"
 #include "RestorePlugIn.h"
 #include "TestSupport.h"
 #include "Wizard.h"
@@ -59,20 +60,7 @@ class WizardRun : public ::testing::Test {
     Persistency().WritePaths(savedFolders);
   }
 
-  // The sample plant restored as a copy under a new system id.
-  Answers Ordinary() const {
-    Answers a;
-    a.folders = {SamplesFolder()};
-    a.backup = L"Plant 2024-03 incremental";
-    a.projectData = targets / L"Plant\\Project";
-    a.serverData = targets / L"Plant\\Project\\Server";
-    a.serverData2 = targets / L"Plant\\Project\\Server2";
-    a.workplaceData = targets / L"Plant\\Project\\Workplace";
-    a.newSystemId = true;
-    a.systemName = L"Plant North Copy";
-    a.nodes = {{L"PN-OS1", L"OS-NEW"}};
-    return a;
-  }
+  Answers Ordinary() const { return host_test::PlantCopy(targets); }
 
   Outcome Run(const Answers& answers) {
     host::RunOptions options;
