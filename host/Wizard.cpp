@@ -8,6 +8,7 @@
 #include "RestorePageControls.h"
 #include "comlib/Bstr.h"
 #include "comlib/ControlText.h"
+#include "comlib/PropertyPage.h"
 
 namespace host {
 namespace wizard {
@@ -495,6 +496,9 @@ void Wizard::EnterPage() {
   ShowStep();
   SetHeader(PageHeading(flow_.pageIndex(), page->title), page->description);
   page->page->Show(SW_SHOW);
+  // A person starts on the page's first control; an unattended run picks
+  // only what its answers name.
+  if (!unattended_) comlib::FocusFirstControl(page->window);
   page->adaption->SetMessageSink(static_cast<IZelCWMessageSink*>(sink_.Get()));
   LONG result = 0;
   page->adaption->ActivatePage(&result);

@@ -118,7 +118,6 @@ STDMETHODIMP PropertyPageCore::SetObjects(ULONG count, IUnknown** objects) noexc
 STDMETHODIMP PropertyPageCore::Show(UINT command) noexcept {
   if (!hwnd()) return E_UNEXPECTED;
   ::ShowWindow(hwnd(), static_cast<int>(command));
-  if (command != SW_HIDE) FocusFirstControl(hwnd());
   return S_OK;
 }
 
