@@ -4,9 +4,12 @@
 #include <algorithm>
 
 #include "PageDriver.h"
+#include "RestorePageControls.h"
 #include "RestorePlugIn.h"
 #include "WizardWindow.h"
 #include "comlib/Bstr.h"
+#include "comlib/ControlText.h"
+#include "comlib/PropertyPage.h"
 #include "comlib/StatusText.h"
 
 namespace host {
@@ -71,8 +74,17 @@ Outcome Wizard::Run() {
   wc.lpszClassName = kFrameClass;
   ::RegisterClassExW(&wc);  // fails harmlessly when registered by an earlier run
 
-  font_ = ::CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
-  bold_ = ::CreateFontW(-13, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+  // Laid out for the screen's DPI, as the pages' dialog units are.
+  if (HDC screen = ::GetDC(nullptr)) {
+    dpi_ = std::max(96, ::GetDeviceCaps(screen, LOGPIXELSY));
+    ::ReleaseDC(nullptr, screen);
+  }
+  // Tahoma 8 points, the pages' font; the title at 10 points.
+  font_ = ::CreateFontW(-::MulDiv(8, dpi_, 72), 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                        L"Tahoma");
+  bold_ = ::CreateFontW(-::MulDiv(10, dpi_, 72), 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
+                        L"Tahoma");
+  area_ = {Scaled(480), Scaled(340)};
   sink_ = nullptr;
   MessageSink* sink = nullptr;
   PageSite* site = nullptr;
@@ -193,6 +205,15 @@ LRESULT Wizard::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       if (::IsWindowEnabled(::GetDlgItem(frame_, IDCANCEL))) OnCancel();
       return 0;
+    case WM_ACTIVATE:
+      // Back in the wizard, the focus returns where it was.
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        focus_ = ::GetFocus();
+      } else if (focus_ && ::IsWindow(focus_) && ::IsWindowVisible(focus_) && ::IsChild(frame_, focus_)) {
+        ::SetFocus(focus_);
+        return 0;
+      }
+      break;
   }
   return ::DefWindowProcW(frame_, message, wParam, lParam);
 }
@@ -205,12 +226,10 @@ void Wizard::CreateControls() {
     ::SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(id == IDC_TITLE ? bold_ : font_), FALSE);
     return w;
   };
+  // Creation order is the tab order: the step's content from the top, then
+  // the buttons from the left. Pages go in after the content (OpenPage).
   make(0, L"STATIC", L"", WS_VISIBLE | SS_NOPREFIX, IDC_TITLE);
   make(0, L"STATIC", L"", WS_VISIBLE | SS_NOPREFIX, IDC_DESCRIPTION);
-  make(0, L"BUTTON", L"< &Back", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_BACK);
-  make(0, L"BUTTON", L"&Next >", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_NEXT);
-  make(0, L"BUTTON", L"Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
-  make(0, L"BUTTON", L"&Save answers...", WS_TABSTOP | BS_PUSHBUTTON, IDC_SAVE);
   HWND tools = make(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                     WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, IDC_TOOLS);
   ::SendMessageW(tools, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
@@ -221,40 +240,65 @@ void Wizard::CreateControls() {
   make(0, L"STATIC", L"Errors:", SS_NOPREFIX, IDC_ERRORS_LABEL);
   make(WS_EX_CLIENTEDGE, L"LISTBOX", L"", WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | LBS_NOINTEGRALHEIGHT,
        IDC_ERRORS);
+  make(0, L"BUTTON", L"&Save answers...", WS_TABSTOP | BS_PUSHBUTTON, IDC_SAVE);
+  make(0, L"BUTTON", L"< &Back", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDC_BACK);
+  make(0, L"BUTTON", L"&Next >", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, IDC_NEXT);
+  make(0, L"BUTTON", L"Cancel", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
+}
+
+RECT Wizard::PageArea() const {
+  const int margin = Scaled(kMargin);
+  const int top = Scaled(kHeader) + margin;
+  return {margin, top, margin + area_.cx, top + area_.cy};
 }
 
 void Wizard::Layout() {
-  const int width = area_.cx + 2 * kMargin;
-  const int areaTop = kHeader + kMargin;
-  const int buttonsTop = areaTop + area_.cy + kMargin;
-  const int height = buttonsTop + kButtonHeight + kMargin;
+  const int margin = Scaled(kMargin);
+  const int header = Scaled(kHeader);
+  const int buttonWidth = Scaled(kButtonWidth);
+  const int buttonHeight = Scaled(kButtonHeight);
+  const int width = area_.cx + 2 * margin;
+  const int areaTop = header + margin;
+  const int buttonsTop = areaTop + area_.cy + margin;
+  const int height = buttonsTop + buttonHeight + margin;
   RECT frame = {0, 0, width, height};
   ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongPtrW(frame_, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(::GetWindowLongPtrW(frame_, GWL_EXSTYLE)));
-  ::SetWindowPos(frame_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-                 SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  const int outerWidth = frame.right - frame.left;
+  const int outerHeight = frame.bottom - frame.top;
+  // Opens centred on the screen; grown later for a larger page, it keeps its
+  // centre where the person left it.
+  RECT now = {};
+  ::GetWindowRect(frame_, &now);
+  POINT centre = {(now.left + now.right) / 2, (now.top + now.bottom) / 2};
+  MONITORINFO monitor = {sizeof monitor};
+  ::GetMonitorInfoW(::MonitorFromWindow(frame_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  const RECT& work = monitor.rcWork;
+  if (!::IsWindowVisible(frame_)) centre = {(work.left + work.right) / 2, (work.top + work.bottom) / 2};
+  const int left = std::max<int>(work.left, std::min<int>(centre.x - outerWidth / 2, work.right - outerWidth));
+  const int top = std::max<int>(work.top, std::min<int>(centre.y - outerHeight / 2, work.bottom - outerHeight));
+  ::SetWindowPos(frame_, nullptr, left, top, outerWidth, outerHeight, SWP_NOZORDER | SWP_NOACTIVATE);
   auto place = [&](int id, int x, int y, int w, int h) {
     ::MoveWindow(::GetDlgItem(frame_, id), x, y, w, h, TRUE);
   };
-  place(IDC_TITLE, kMargin, 10, area_.cx, 18);
-  place(IDC_DESCRIPTION, kMargin + 8, 30, area_.cx - 8, kHeader - 30);
-  place(IDC_TOOLS, kMargin, areaTop, area_.cx, area_.cy);
-  place(IDC_SUMMARY, kMargin, areaTop, area_.cx, area_.cy);
+  const int line = Scaled(14);
+  place(IDC_TITLE, margin, Scaled(10), area_.cx, Scaled(18));
+  place(IDC_DESCRIPTION, margin + Scaled(8), Scaled(30), area_.cx - Scaled(8), header - Scaled(30));
+  place(IDC_TOOLS, margin, areaTop, area_.cx, area_.cy);
+  place(IDC_SUMMARY, margin, areaTop, area_.cx, area_.cy);
   const int errorsHeight = area_.cy / 4;
-  place(IDC_PROGRESS, kMargin, areaTop, area_.cx, area_.cy - errorsHeight - 20);
-  place(IDC_ERRORS_LABEL, kMargin, areaTop + area_.cy - errorsHeight - 16, area_.cx, 14);
-  place(IDC_ERRORS, kMargin, areaTop + area_.cy - errorsHeight, area_.cx, errorsHeight);
-  int x = width - kMargin - kButtonWidth;
-  place(IDCANCEL, x, buttonsTop, kButtonWidth, kButtonHeight);
-  x -= kButtonWidth + 10;
-  place(IDC_NEXT, x, buttonsTop, kButtonWidth, kButtonHeight);
-  x -= kButtonWidth;
-  place(IDC_BACK, x, buttonsTop, kButtonWidth, kButtonHeight);
-  place(IDC_SAVE, kMargin, buttonsTop, kButtonWidth + 30, kButtonHeight);
-  for (auto& entry : pages_) {
-    RECT rect = {kMargin, areaTop, kMargin + area_.cx, areaTop + area_.cy};
-    entry.second.page->Move(&rect);
-  }
+  place(IDC_PROGRESS, margin, areaTop, area_.cx, area_.cy - errorsHeight - line - Scaled(6));
+  place(IDC_ERRORS_LABEL, margin, areaTop + area_.cy - errorsHeight - line - Scaled(2), area_.cx, line);
+  place(IDC_ERRORS, margin, areaTop + area_.cy - errorsHeight, area_.cx, errorsHeight);
+  int x = width - margin - buttonWidth;
+  place(IDCANCEL, x, buttonsTop, buttonWidth, buttonHeight);
+  x -= buttonWidth + Scaled(10);
+  place(IDC_NEXT, x, buttonsTop, buttonWidth, buttonHeight);
+  x -= buttonWidth;
+  place(IDC_BACK, x, buttonsTop, buttonWidth, buttonHeight);
+  place(IDC_SAVE, margin, buttonsTop, buttonWidth + Scaled(30), buttonHeight);
+  const RECT area = PageArea();
+  for (auto& entry : pages_) entry.second.page->Move(&area);
 }
 
 void Wizard::SetHeader(const std::wstring& title, const std::wstring& description) {
@@ -281,6 +325,13 @@ void Wizard::ShowStep() {
   ::EnableWindow(::GetDlgItem(frame_, IDCANCEL), buttons.cancel);
   ::SetDlgItemTextW(frame_, IDC_NEXT, buttons.nextText.c_str());
   ::SetDlgItemTextW(frame_, IDCANCEL, buttons.cancelText.c_str());
+  // A step of the host's own starts with the focus in its content; a page
+  // places it itself when shown.
+  const int content = step == Step::Tools ? IDC_TOOLS : step == Step::Summary ? IDC_SUMMARY : 0;
+  const HWND focus = ::GetFocus();
+  if (content && ::GetActiveWindow() == frame_ && (!focus || !::IsWindowEnabled(focus) || !::IsWindowVisible(focus) ||
+                                                   ::GetParent(focus) != frame_))
+    ::SetFocus(::GetDlgItem(frame_, content));
 }
 
 void Wizard::Start() {
@@ -299,14 +350,14 @@ bool Wizard::FillTools() {
     return false;
   }
   const HWND list = ::GetDlgItem(frame_, IDC_TOOLS);
-  images_ = ::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, static_cast<int>(tools_.size()), 1);
+  images_ = ::ImageList_Create(::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), ILC_COLOR32 | ILC_MASK, static_cast<int>(tools_.size()), 1);
   ::SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images_));
   LVCOLUMNW column = {};
   column.mask = LVCF_TEXT | LVCF_WIDTH;
-  column.cx = 150;
+  column.cx = Scaled(150);
   column.pszText = const_cast<wchar_t*>(L"Tool");
   ::SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-  column.cx = area_.cx - 150 - 24;
+  column.cx = area_.cx - Scaled(150 + 24);
   column.pszText = const_cast<wchar_t*>(L"Description");
   ::SendMessageW(list, LVM_INSERTCOLUMNW, 1, reinterpret_cast<LPARAM>(&column));
   Say(L"Tools:");
@@ -347,7 +398,7 @@ bool Wizard::BeginTool(const Tool& tool) {
   if (!tool.info.permitted) {
     Say(L"Not permitted: the restore is not permitted for this user.");
     if (unattended_) End(Outcome::NotPermitted);
-    else ::MessageBoxW(frame_, L"You are not permitted to run this tool.", tool.info.name.c_str(), MB_ICONWARNING);
+    else Ask(L"You are not permitted to run this tool.", tool.info.name, MB_ICONWARNING);
     return false;
   }
   CLSID sessionClass = {};
@@ -420,8 +471,7 @@ Page* Wizard::OpenPage(const CLSID& clsid) {
   std::vector<HWND> before;
   for (HWND child = ::GetWindow(frame_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
     before.push_back(child);
-  const int top = kHeader + kMargin;
-  RECT rect = {kMargin, top, kMargin + area_.cx, top + area_.cy};
+  const RECT rect = PageArea();
   hr = page.page->Activate(frame_, &rect, FALSE);
   if (FAILED(hr)) {
     Say(L"The page " + page.title + L" cannot be shown: " + StatusText(hr));
@@ -430,6 +480,11 @@ Page* Wizard::OpenPage(const CLSID& clsid) {
   }
   for (HWND child = ::GetWindow(frame_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
     if (std::find(before.begin(), before.end(), child) == before.end()) page.window = child;
+  // Between the step's content and the buttons, so Tab goes through the
+  // page's controls first, as they are seen.
+  if (page.window)
+    ::SetWindowPos(page.window, ::GetDlgItem(frame_, IDC_ERRORS), 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return &pages_.emplace(key, std::move(page)).first->second;
 }
 
@@ -443,6 +498,9 @@ void Wizard::EnterPage() {
   ShowStep();
   SetHeader(PageHeading(flow_.pageIndex(), page->title), page->description);
   page->page->Show(SW_SHOW);
+  // A person starts on the page's first control; an unattended run picks
+  // only what its answers name.
+  if (!unattended_) comlib::FocusFirstControl(page->window);
   page->adaption->SetMessageSink(static_cast<IZelCWMessageSink*>(sink_.Get()));
   LONG result = 0;
   page->adaption->ActivatePage(&result);
@@ -473,7 +531,7 @@ void Wizard::OnNext() {
       if (FAILED(hr)) {
         Say(L"The page " + page->title + L" failed: " + StatusText(hr));
         if (unattended_) End(Outcome::Failed);
-        else ::MessageBoxW(frame_, (L"The page failed (" + StatusText(hr) + L").").c_str(), page->title.c_str(), MB_ICONERROR);
+        else Ask(L"The page failed (" + StatusText(hr) + L").", page->title, MB_ICONERROR);
         return;
       }
       if (!ok) {
@@ -485,11 +543,16 @@ void Wizard::OnNext() {
           for (const auto& line : Lines(message)) Say(L"Refused: " + line);
           End(Outcome::Refused);
         } else {
-          ::MessageBoxW(frame_, message.c_str(), page->title.c_str(), MB_ICONWARNING);
+          Ask(message, page->title, MB_ICONWARNING);
         }
         return;
       }
-      ReadPage(KindOfPage(flow_.currentPage()), page->window, ComputerName(), &recorded_);
+      const PageKind kind = KindOfPage(flow_.currentPage());
+      ReadPage(kind, page->window, ComputerName(), &recorded_);
+      if (kind == PageKind::Directories) {
+        restoredSystem_ = comlib::WindowText(::GetDlgItem(page->window, IDC_SYSTEM_NAME));
+        restoredProjectData_ = comlib::WindowText(::GetDlgItem(page->window, IDC_PROJECT_DATA));
+      }
       CLSID next = {};
       hr = page->adaption->GetNextPage(&next);
       std::optional<CLSID> following;
@@ -508,6 +571,7 @@ void Wizard::OnNext() {
       return;
     }
     case Step::Summary:
+      if (!unattended_ && !ConfirmRestore()) return;
       RunRestore();
       return;
     default:
@@ -636,9 +700,27 @@ void Wizard::OnCancel() {
     End(restoreOutcome_);
     return;
   }
+  const bool chosen = flow_.step() == Step::Page || flow_.step() == Step::Summary;
+  if (chosen && !unattended_ && !ConfirmDiscard()) return;
   Say(L"Cancelled.");
   End(Outcome::Cancelled);
 }
+
+int Wizard::Ask(const std::wstring& text, const std::wstring& caption, UINT type) {
+  if (options_.ask) return options_.ask(frame_, text, caption, type);
+  return ::MessageBoxW(frame_, text.c_str(), caption.c_str(), type);
+}
+
+bool Wizard::ConfirmDiscard() {
+  return Ask(DiscardQuestion(), WindowCaption(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+bool Wizard::ConfirmRestore() {
+  return Ask(RestoreQuestion(restoredSystem_, restoredProjectData_), WindowCaption(),
+             MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+std::wstring Wizard::WindowCaption() const { return comlib::WindowText(frame_); }
 
 }  // namespace wizard
 

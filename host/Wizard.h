@@ -20,6 +20,9 @@ struct RunOptions {
   std::wstring saveAnswers;        // the choices are written here at the summary
   std::wstring screenshots;        // a folder for PNG pictures of every step
   std::function<void(const std::wstring& line)> output;  // every transcript line
+  // The host's own message boxes, answered here when set (tests); otherwise
+  // MessageBoxW owned by the wizard.
+  std::function<int(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type)> ask;
 };
 
 // What an unattended run showed, for its caller.

@@ -132,6 +132,13 @@ std::wstring LeftOnDiskText(const std::vector<std::wstring>& left) {
   return text + L".";
 }
 
+std::wstring DiscardQuestion() { return L"Discard your choices and close the wizard?"; }
+
+std::wstring RestoreQuestion(const std::wstring& system, const std::wstring& projectData) {
+  return L"Restore the system \"" + system + L"\" into the project data directory \"" + projectData +
+         L"\"?\r\n\r\nThe restore cannot be stopped once it runs.";
+}
+
 std::wstring ProgressLine(long kind, const std::wstring& text) {
   return kind == 2 ? L"Error: " + text : text;
 }

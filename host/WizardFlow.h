@@ -70,6 +70,11 @@ class WizardFlow {
 std::wstring PageHeading(size_t index, const std::wstring& title);
 // The text shown when a page refuses; the page's own reason when it gives one.
 std::wstring RefusalText(const std::wstring& pageMessage);
+// Asked before Cancel, Escape or closing ends a wizard with choices made.
+std::wstring DiscardQuestion();
+// Asked before Finish starts the restore: names the system and where its
+// project data goes.
+std::wstring RestoreQuestion(const std::wstring& system, const std::wstring& projectData);
 // What the progress view shows for one AddMessage line.
 std::wstring ProgressLine(long kind, const std::wstring& text);
 // The answer of the whole run for the process's exit code.

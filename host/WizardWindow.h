@@ -78,6 +78,13 @@ class Wizard {
   void Layout();
   void ShowStep();
   void SetHeader(const std::wstring& title, const std::wstring& description);
+  int Ask(const std::wstring& text, const std::wstring& caption, UINT type);
+  bool ConfirmDiscard();
+  bool ConfirmRestore();
+  int Scaled(int pixels) const { return ::MulDiv(pixels, dpi_, 96); }
+  // Where pages go, in the frame's client coordinates.
+  RECT PageArea() const;
+  std::wstring WindowCaption() const;
 
   void Start();
   void SeedFolders();
@@ -120,6 +127,11 @@ class Wizard {
   Outcome outcome_ = Outcome::Cancelled;
   Outcome restoreOutcome_ = Outcome::Failed;  // of the restore, once it ran
   int shots_ = 0;
+  int dpi_ = 96;
+  HWND focus_ = nullptr;  // the focus while the wizard is inactive
+  // What Finish names when it asks: read from the directories page on leaving it.
+  std::wstring restoredSystem_;
+  std::wstring restoredProjectData_;
 
   HWND frame_ = nullptr;
   HFONT font_ = nullptr;

@@ -114,6 +114,7 @@ bool CRestorePropertyPage3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_INITDIALOG:
       ::CheckDlgButton(hwnd(), IDC_SAME_SYSTEM_ID, BST_CHECKED);
       ::CheckDlgButton(hwnd(), IDC_NEW_SYSTEM_ID, BST_UNCHECKED);
+      FixTabOrder();
       *result = TRUE;
       return true;
     case WM_COMMAND:
@@ -132,6 +133,19 @@ bool CRestorePropertyPage3::OnMessage(UINT message, WPARAM wParam, LPARAM lParam
       return false;
     default:
       return false;
+  }
+}
+
+// The template lists server data2 last; Tab is to follow the page from top
+// to bottom without moving a control. The checked radio button is the tab
+// stop of its pair (the button control sees to that); as a group of their
+// own, the arrow keys move between the two.
+void CRestorePropertyPage3::FixTabOrder() noexcept {
+  ::SetWindowPos(Item(IDC_SERVER_DATA2), Item(IDC_SERVER_DATA), 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  for (const int id : {IDC_SAME_SYSTEM_ID, IDC_SYSTEM_NAME}) {
+    const HWND control = Item(id);
+    ::SetWindowLongPtrW(control, GWL_STYLE, ::GetWindowLongPtrW(control, GWL_STYLE) | WS_GROUP);
   }
 }
 

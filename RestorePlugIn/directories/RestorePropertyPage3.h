@@ -38,6 +38,7 @@ class CRestorePropertyPage3 : public session::WizardPage<CRestorePropertyPage3>,
 
  private:
   void OnSameSystemIdClicked();
+  void FixTabOrder() noexcept;
   void OnNewSystemIdClicked();
   HRESULT Forward(BSTR text) noexcept;
 

@@ -21,6 +21,22 @@ int SelectedRow(HWND list) noexcept {
                                          MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
+POINT KeyboardMenuPoint(HWND list) noexcept {
+  // Below the selected row's name, as the shell places a keyboard menu;
+  // the list's corner when no row is selected.
+  POINT at = {0, 0};
+  const int row = SelectedRow(list);
+  RECT rect = {};
+  rect.left = LVIR_LABEL;
+  if (row >= 0 && ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row),
+                                 reinterpret_cast<LPARAM>(&rect))) {
+    at.x = rect.left;
+    at.y = rect.bottom;
+  }
+  ::ClientToScreen(list, &at);
+  return at;
+}
+
 int RowCount(HWND list) noexcept {
   return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
@@ -218,8 +234,16 @@ HRESULT CRestorePropertyPage2::Summary(std::wstring* summary) {
 // ---------------------------------------------------------------------------
 // Window
 
-bool CRestorePropertyPage2::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR* result) {
+bool CRestorePropertyPage2::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
   switch (message) {
+    case WM_CONTEXTMENU: {
+      // Shift+F10 or the menu key; a right-click comes as NM_RCLICK.
+      const HWND list = reinterpret_cast<HWND>(wParam);
+      if (lParam != -1 || !IsNodeList(list)) return false;
+      const POINT at = KeyboardMenuPoint(list);
+      OnContextMenu(list, at.x, at.y);
+      return true;
+    }
     case WM_INITDIALOG:
       OnInitDialog();
       *result = TRUE;
@@ -281,11 +305,14 @@ bool CRestorePropertyPage2::OnNotify(const NMHDR& header, INT_PTR* result) {
     case LVN_KEYDOWN:
       OnKeyDown(header.hwndFrom, reinterpret_cast<const NMLVKEYDOWN&>(header));
       return false;
-    case NM_RCLICK:
-      OnContextMenu(header.hwndFrom);
+    case NM_RCLICK: {
+      // Where the click happened.
+      const DWORD position = ::GetMessagePos();
+      OnContextMenu(header.hwndFrom, GET_X_LPARAM(position), GET_Y_LPARAM(position));
       SetMessageResult(0);
       *result = TRUE;
       return true;
+    }
     default:
       return false;
   }
@@ -307,7 +334,7 @@ void CRestorePropertyPage2::OnKeyDown(HWND list, const NMLVKEYDOWN& key) {
   if (row >= 0) StartEditing(list, row);
 }
 
-void CRestorePropertyPage2::OnContextMenu(HWND list) {
+void CRestorePropertyPage2::OnContextMenu(HWND list, int x, int y) {
   const int row = SelectedRow(list);
   comlib::UniqueHmenu menu(::LoadMenuW(comlib::Module::Instance(), MAKEINTRESOURCEW(IDR_NODEMENU)));
   HMENU popup = menu ? ::GetSubMenu(menu.get(), 0) : nullptr;
@@ -316,11 +343,8 @@ void CRestorePropertyPage2::OnContextMenu(HWND list) {
     for (const UINT command : {ID_RENAME, ID_RENAME_CURRENT, ID_RENAME_ORIGINAL})
       ::EnableMenuItem(popup, command, MF_BYCOMMAND | MF_GRAYED);
   }
-  // Where the click happened.
-  const DWORD position = ::GetMessagePos();
   const UINT command = comlib::CurrentMachine().TrackPopupMenu(
-      popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD,
-      GET_X_LPARAM(position), GET_Y_LPARAM(position), hwnd());
+      popup, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, hwnd());
   menu.reset();
   RunCommand(list, command, row);
 }

@@ -77,7 +77,8 @@ class CRestorePropertyPage2 : public session::WizardPage<CRestorePropertyPage2>,
   bool OnNotify(const NMHDR& header, INT_PTR* result);
   void OnEndLabelEdit(const NMLVDISPINFOW& info);
   void OnKeyDown(HWND list, const NMLVKEYDOWN& key);
-  void OnContextMenu(HWND list);
+  // The node menu at (x, y) in screen coordinates, for the selected row.
+  void OnContextMenu(HWND list, int x, int y);
   void RunCommand(HWND list, UINT command, int row);
   void InsertColumns(HWND list, UINT restoredHeader, UINT originalHeader);
   bool IsNodeList(HWND window) const noexcept;

@@ -1,5 +1,7 @@
 #include "Dialog.h"
 
+#include <algorithm>
+
 #include "Module.h"
 
 namespace comlib {
@@ -57,11 +59,33 @@ INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARA
   } catch (...) {
     handled = false;  // nothing escapes into the window manager
   }
+  // Before it is shown: a modal dialog opens over the window it belongs to,
+  // not where its template's coordinates would put it.
+  if (message == WM_INITDIALOG && self->modal_) CenterOverOwner(hwnd);
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     if (self->hwnd_ == hwnd) self->hwnd_ = nullptr;
   }
   return handled ? result : FALSE;
+}
+
+void CenterOverOwner(HWND window) noexcept {
+  RECT own = {};
+  ::GetWindowRect(window, &own);
+  const HWND owner = ::GetWindow(window, GW_OWNER);
+  MONITORINFO monitor = {sizeof monitor};
+  ::GetMonitorInfoW(::MonitorFromWindow(owner ? owner : window, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  RECT over = monitor.rcWork;
+  if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) ::GetWindowRect(owner, &over);
+  const LONG width = own.right - own.left;
+  const LONG height = own.bottom - own.top;
+  LONG x = over.left + (over.right - over.left - width) / 2;
+  LONG y = over.top + (over.bottom - over.top - height) / 2;
+  // Whole on the screen, the caption first.
+  const RECT& work = monitor.rcWork;
+  x = std::max(work.left, std::min(x, work.right - width));
+  y = std::max(work.top, std::min(y, work.bottom - height));
+  ::SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void KeepControlParent(WPARAM which, LPARAM styles) noexcept {

@@ -39,6 +39,10 @@ class Dialog {
   bool modal_ = false;
 };
 
+// Centres a top-level window over its owner (the screen's work area when it
+// has none or the owner is hidden), kept whole on the owner's screen.
+void CenterOverOwner(HWND window) noexcept;
+
 // WM_STYLECHANGING of a page that lives inside a host's dialog: keeps
 // WS_EX_CONTROLPARENT on, so the host's dialog manager tabs into the page's
 // controls. The message stays unhandled.

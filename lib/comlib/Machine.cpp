@@ -11,6 +11,9 @@ class RealMachineImpl final : public Machine {
  public:
   int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption,
                      UINT type) override {
+    // A box without owner would leave the wizard usable behind it and open
+    // wherever the system likes: it belongs to the window the person uses.
+    if (!owner) owner = ::GetActiveWindow();
     return ::MessageBoxW(owner, text, caption, type);
   }
 
@@ -49,7 +52,15 @@ class RealMachineImpl final : public Machine {
     return ::WaitForSingleObject(handle, timeoutMs);
   }
 
-  HCURSOR SetCursor(HCURSOR cursor) override { return ::SetCursor(cursor); }
+  HCURSOR SetCursor(HCURSOR cursor) override {
+    const HCURSOR before = ::SetCursor(cursor);
+    // Under X the new cursor reaches the screen only when the thread next
+    // looks at its queue; a blocking wait after this would never show it.
+    // Only sent messages are handled here: no input, nothing posted.
+    MSG msg;
+    ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    return before;
+  }
 
   DWORD TickCount() override { return ::GetTickCount(); }
 

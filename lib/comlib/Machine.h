@@ -11,7 +11,7 @@ class Machine {
  public:
   virtual ~Machine() = default;
 
-  // MessageBoxW.
+  // MessageBoxW; a box without owner is owned by the thread's active window.
   virtual int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption,
                              UINT type) = 0;
   // The shell's folder browser, no owner, rooted at the desktop, file-system
@@ -25,7 +25,8 @@ class Machine {
   virtual DWORD MsgWait(DWORD count, const HANDLE* handles, DWORD timeoutMs) = 0;
   // WaitForSingleObject: blocks without dispatching messages.
   virtual DWORD Wait(HANDLE handle, DWORD timeoutMs) = 0;
-  // SetCursor: the cursor shown before.
+  // SetCursor, shown at once even when a blocking wait follows: the cursor
+  // shown before.
   virtual HCURSOR SetCursor(HCURSOR cursor) = 0;
   // GetTickCount.
   virtual DWORD TickCount() = 0;

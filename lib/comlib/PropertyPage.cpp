@@ -42,6 +42,19 @@ LPOLESTR CoTaskCopy(const std::wstring& text) noexcept {
   return copy;
 }
 
+void FocusFirstControl(HWND page) noexcept {
+  const HWND focus = ::GetFocus();
+  if (focus && (focus == page || ::IsChild(page, focus))) return;
+  // Only within the window the person works in: a page shown behind another
+  // window must not pull the focus over.
+  if (::GetActiveWindow() != ::GetAncestor(page, GA_ROOT)) return;
+  const HWND first = ::GetNextDlgTabItem(page, nullptr, FALSE);
+  if (!first || !::IsChild(page, first)) return;
+  ::SetFocus(first);
+  if (::SendMessageW(first, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+    ::SendMessageW(first, EM_SETSEL, 0, -1);
+}
+
 STDMETHODIMP PropertyPageCore::SetPageSite(IPropertyPageSite* site) noexcept {
   if (site && site_) return E_UNEXPECTED;
   site_ = ComPtr<IPropertyPageSite>(site);
@@ -52,6 +65,11 @@ STDMETHODIMP PropertyPageCore::Activate(HWND parent, LPCRECT rect, BOOL) noexcep
   if (hwnd()) return E_UNEXPECTED;
   HWND window = Create(parent, resources_.dialog);
   if (!window) return E_FAIL;
+  // A child dialog gets no extended style of its own; without this bit no
+  // host's dialog manager, the platform's property frame included, tabs into
+  // the page's controls.
+  ::SetWindowLongPtrW(window, GWL_EXSTYLE,
+                      ::GetWindowLongPtrW(window, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
   if (rect) Move(rect);
   return S_OK;
 }

@@ -25,6 +25,11 @@ struct PageResources {
 
 // Size of a dialog template in pixels, as the dialog manager would make it.
 SIZE DialogTemplateSize(UINT templateId) noexcept;
+// Puts the focus on the page's first tab stop, as a dialog does on opening,
+// unless it is inside the page already or the page's window is not active.
+// For a host entering a page with a person at it: a tree that gets the focus
+// makes its first item current.
+void FocusFirstControl(HWND page) noexcept;
 // A fresh task-allocator copy of a text; null when out of memory.
 LPOLESTR CoTaskCopy(const std::wstring& text) noexcept;
 

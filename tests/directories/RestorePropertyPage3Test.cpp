@@ -152,6 +152,9 @@ TEST_F(Page3, TheTemplateLaysOutItsControlsInOrder) {
   } controls[] = {
       {IDC_PATHS_GROUP, L"Button", L"System paths", {4, 2, 316, 90}, false},
       {IDC_SERVER_DATA, L"Edit", L"", {83, 12, 234, 16}, true},
+      // Listed last in the template; the page moves it after server data,
+      // where Tab meets it as it is seen.
+      {IDC_SERVER_DATA2, L"Edit", L"", {83, 33, 234, 16}, true},
       {IDC_PROJECT_DATA, L"Edit", L"", {83, 52, 234, 16}, true},
       {IDC_WORKPLACE_DATA, L"Edit", L"", {83, 73, 234, 16}, true},
       {-1, L"Static", L"Server data:", {7, 16, 63, 8}, false},
@@ -162,7 +165,6 @@ TEST_F(Page3, TheTemplateLaysOutItsControlsInOrder) {
       {IDC_NEW_SYSTEM_ID, L"Button", L"Generate a new system id", {7, 123, 99, 10}, false},
       {IDC_SYSTEM_NAME, L"Edit", L"", {83, 139, 234, 15}, true},
       {IDC_SYSTEM_NAME_LABEL, L"Static", L"Enter system name:", {7, 141, 76, 8}, false},
-      {IDC_SERVER_DATA2, L"Edit", L"", {83, 33, 234, 16}, true},
       {-1, L"Static", L"Server data2:", {7, 36, 63, 8}, false},
   };
   EXPECT_EQ(WS_CHILD, ::GetWindowLongW(window_, GWL_STYLE) & (WS_CHILD | WS_POPUP | WS_CAPTION));

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "Components.h"
+#include "PlantAnswers.h"
 #include "RestorePlugIn.h"
 #include "TestSupport.h"
 #include "Wizard.h"
@@ -41,21 +42,7 @@ std::wstring ThisComputer() {
   return ::GetComputerNameW(buffer, &size) ? std::wstring(buffer, size) : std::wstring();
 }
 
-// The bundled sample backups, as Wine shows the source tree.
-std::wstring SamplesFolder() {
-  wchar_t buffer[MAX_PATH];
-  const DWORD n = ::GetEnvironmentVariableW(L"RESTORE_SOURCE_DIR", buffer, MAX_PATH);
-  std::wstring base = n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
-  if (!base.empty() && base[0] == L'/') base = L"Z:" + base;
-  std::replace(base.begin(), base.end(), L'/', L'\\');
-  if (base.empty()) {
-    // Run by hand: the build folder is build\<preset> of the source tree.
-    wchar_t full[MAX_PATH];
-    const std::wstring up = testing_support::BuildPath(L"..\\..");
-    if (::GetFullPathNameW(up.c_str(), MAX_PATH, full, nullptr)) base = full;
-  }
-  return base + L"\\samples\\backups";
-}
+using testing_support::SamplesFolder;
 
 class WizardRun : public ::testing::Test {
  protected:
@@ -73,20 +60,7 @@ class WizardRun : public ::testing::Test {
     Persistency().WritePaths(savedFolders);
   }
 
-  // The sample plant restored as a copy under a new system id.
-  Answers Ordinary() const {
-    Answers a;
-    a.folders = {SamplesFolder()};
-    a.backup = L"Plant 2024-03 incremental";
-    a.projectData = targets / L"Plant\\Project";
-    a.serverData = targets / L"Plant\\Project\\Server";
-    a.serverData2 = targets / L"Plant\\Project\\Server2";
-    a.workplaceData = targets / L"Plant\\Project\\Workplace";
-    a.newSystemId = true;
-    a.systemName = L"Plant North Copy";
-    a.nodes = {{L"PN-OS1", L"OS-NEW"}};
-    return a;
-  }
+  Answers Ordinary() const { return host_test::PlantCopy(targets); }
 
   Outcome Run(const Answers& answers) {
     host::RunOptions options;

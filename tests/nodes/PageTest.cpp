@@ -257,6 +257,34 @@ TEST_F(NodePage, ContextMenuCommands) {
   }
 }
 
+// Shift+F10 and the menu key reach the page as a context menu without a
+// position; a right-click's own context menu must not open a second one.
+TEST_F(NodePage, KeyboardContextMenuOpensBelowTheSelectedRow) {
+  session.nodes = {{L"NODE1", true}, {L"NODE2", true}, {L"NODE3", true}};
+  Enter();
+  Select(primary, 1);
+  int shown = 0;
+  machine.menuChoice = [&](HMENU) {
+    ++shown;
+    return static_cast<UINT>(ID_RENAME_CURRENT);
+  };
+  ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(primary), -1);
+  ASSERT_EQ(1, shown);
+  RECT row = {};
+  row.left = LVIR_BOUNDS;
+  ::SendMessageW(primary, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row));
+  ::MapWindowPoints(primary, nullptr, reinterpret_cast<POINT*>(&row), 2);
+  EXPECT_GE(machine.menuAt.y, row.top);
+  EXPECT_LE(machine.menuAt.y, row.bottom);
+  EXPECT_GE(machine.menuAt.x, row.left);
+  EXPECT_LT(machine.menuAt.x, row.right);
+  // The command works on the selected row.
+  EXPECT_EQ(L"WS7", comlib::ListItemText(primary, 1, 0));
+
+  ::SendMessageW(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(primary), MAKELPARAM(row.left + 2, row.top + 2));
+  EXPECT_EQ(1, shown);
+}
+
 TEST_F(NodePage, ContextMenuOnAnEmptyListDoesNothing) {
   session.nodes = {{L"NODE1", true}};
   Enter();

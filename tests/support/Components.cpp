@@ -1,5 +1,7 @@
 #include "Components.h"
 
+#include <algorithm>
+
 namespace testing_support {
 
 std::wstring BuildPath(const std::wstring& relative) {
@@ -75,6 +77,22 @@ ScopedRegistration::ScopedRegistration(const std::wstring& path)
 
 ScopedRegistration::~ScopedRegistration() {
   if (dll_.loaded()) dll_.Unregister();
+}
+
+// The bundled sample backups, as Wine shows the source tree.
+std::wstring SamplesFolder() {
+  wchar_t buffer[MAX_PATH];
+  const DWORD n = ::GetEnvironmentVariableW(L"RESTORE_SOURCE_DIR", buffer, MAX_PATH);
+  std::wstring base = n > 0 && n < MAX_PATH ? std::wstring(buffer, n) : std::wstring();
+  if (!base.empty() && base[0] == L'/') base = L"Z:" + base;
+  std::replace(base.begin(), base.end(), L'/', L'\\');
+  if (base.empty()) {
+    // Run by hand: the build folder is build\<preset> of the source tree.
+    wchar_t full[MAX_PATH];
+    const std::wstring up = BuildPath(L"..\\..");
+    if (::GetFullPathNameW(up.c_str(), MAX_PATH, full, nullptr)) base = full;
+  }
+  return base + L"\\samples\\backups";
 }
 
 }  // namespace testing_support

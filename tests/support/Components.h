@@ -12,6 +12,9 @@ namespace testing_support {
 // test program's), e.g. BuildPath(L"framework\\ZelFramework.dll").
 std::wstring BuildPath(const std::wstring& relative);
 
+// The bundled sample backups, as Wine shows the source tree.
+std::wstring SamplesFolder();
+
 // Serialises tests of all test programs that change or rely on the
 // registration of components in the shared prefix. Hold it for as long as
 // such a registration must stay as the test made it.

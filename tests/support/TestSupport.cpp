@@ -123,7 +123,8 @@ bool FakeMachine::BrowseForFolder(const wchar_t*, std::wstring* path) {
   return true;
 }
 
-UINT FakeMachine::TrackPopupMenu(HMENU menu, UINT, int, int, HWND) {
+UINT FakeMachine::TrackPopupMenu(HMENU menu, UINT, int x, int y, HWND) {
+  menuAt = {x, y};
   return menuChoice ? menuChoice(menu) : 0;
 }
 

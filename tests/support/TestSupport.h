@@ -72,6 +72,7 @@ class FakeMachine : public comlib::Machine {
   std::wstring computerName = L"WS7";
   // Decides the popup menu's command; null: nothing chosen.
   std::function<UINT(HMENU menu)> menuChoice;
+  POINT menuAt = {-1, -1};  // where the last popup menu opened, screen coordinates
   DWORD clock = 1000;  // virtual milliseconds
   DWORD pausedMs = 0;  // sum of the timed waits that ran on virtual time
   // Longest real time a wait for a handle may take before it counts as hung.
