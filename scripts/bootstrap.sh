@@ -8,13 +8,16 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 # wixl, msitools and osslsigncode build, inspect and sign the installer
-# package (scripts/package.sh), whose helpers are Python.
+# package (scripts/package.sh), whose helpers are Python. A native compiler
+# and the XFixes headers build the watcher that reads the cursor the X
+# server shows.
 # The preloader reserves the 32-bit address space in one step; without it
 # every 32-bit start probes the address space piece by piece.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           mingw-w64-tools libwine-dev wine wine64 wine32:i386 wine32-preloader:i386
           xvfb xauth googletest
-          wixl msitools osslsigncode openssl python3)
+          wixl msitools osslsigncode openssl python3
+          gcc libc6-dev libxfixes-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
