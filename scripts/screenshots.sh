@@ -22,7 +22,7 @@ if [ "${1:-}" = "--on-display" ]; then
   # Wine reads the computer name from the host name when its server starts.
   wine_server -k 2>/dev/null || true
   wine_server -w 2>/dev/null || true
-  wine_server -p >/dev/null 2>&1 </dev/null
+  wine_server -p >/dev/null 2>&1 </dev/null || true
   scripts/wine-run.sh cmd /c exit >/dev/null 2>&1 </dev/null || true
   bin="$root/build/$build"
   regsvr32="$WINEPREFIX/drive_c/windows/system32/regsvr32.exe"
@@ -30,24 +30,42 @@ if [ "${1:-}" = "--on-display" ]; then
   for dll in RestorePlugIn/RestorePlugIn.dll framework/ZelFramework.dll; do
     scripts/wine-run.sh "$regsvr32" /s "$(wine_path "$bin/$dll")" </dev/null >/dev/null 2>&1
   done
-  rm -rf "$demo/drives/fixed/Restored" "$demo/shots"
-  mkdir -p "$demo/shots"
   # The demo's answers, with the samples on E:.
   sed 's/^Folder1=.*/Folder1=E:\\Backups/' samples/demo.ini >"$demo/screenshots.ini"
-  set +e
-  scripts/wine-run.sh "$bin/host/ZelWizardHost.exe" --answers "$(wine_path "$demo/screenshots.ini")" \
-    --screenshots "$(wine_path "$demo/shots")" </dev/null | tr -d '\r' | grep '^Screenshot'
-  status=${PIPESTATUS[0]}
-  set -e
+  # shoot FOLDER: one unattended run that saves every step into FOLDER.
+  shoot() {
+    rm -rf "$demo/drives/fixed/Restored" "$1"
+    mkdir -p "$1"
+    wine_server -p >/dev/null 2>&1 </dev/null || true
+    set +e
+    scripts/wine-run.sh "$bin/host/ZelWizardHost.exe" --answers "$(wine_path "$demo/screenshots.ini")" \
+      --screenshots "$(wine_path "$1")" </dev/null | tr -d '\r' | grep '^Screenshot'
+    local status=${PIPESTATUS[0]}
+    set -e
+    wine_server -k 2>/dev/null || true
+    wine_server -w 2>/dev/null || true
+    [ "$status" -eq 0 ] || { echo "screenshots: the wizard ended with $status" >&2; exit 1; }
+  }
+  desktop='HKCU\Control Panel\Desktop'
+  shoot "$demo/shots"
+  # Once more with the screen at 144 DPI (150 %), which the host and the
+  # pages scale to alike.
+  wine_server -p >/dev/null 2>&1 </dev/null || true
+  scripts/wine-run.sh reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
   wine_server -k 2>/dev/null || true
   wine_server -w 2>/dev/null || true
-  [ "$status" -eq 0 ] || { echo "screenshots: the wizard ended with $status" >&2; exit 1; }
+  shoot "$demo/shots144"
+  wine_server -p >/dev/null 2>&1 </dev/null || true
+  scripts/wine-run.sh reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 || true
+  wine_server -k 2>/dev/null || true
+  wine_server -w 2>/dev/null || true
   # Stable names for the documentation.
   cp "$demo/shots/1-page1.png" "$out/1-restore-selection.png"
   cp "$demo/shots/2-page2.png" "$out/2-system-directories.png"
   cp "$demo/shots/3-page3.png" "$out/3-node-configuration.png"
   cp "$demo/shots/4-summary.png" "$out/4-summary.png"
   cp "$demo/shots/5-progress.png" "$out/5-progress.png"
+  cp "$demo/shots144/1-page1.png" "$out/6-restore-selection-144dpi.png"
   ls -l "$out"
   exit 0
 fi
