@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleText.h"
 #include "ToolSupport.h"
 #include "MutationCampaign.h"
 #include "catalogue/LoadFailure.h"
+#include "comlib/WholeFile.h"
 #include "catalogue/ReadXML.h"
 
 namespace {
@@ -102,10 +102,7 @@ int Memory() {
   const std::wstring file = std::wstring(temp) + L"mutation_campaign_shape.xml";
   WriteText(STD_OUTPUT_HANDLE, L"Files of " + std::to_wstring(size) + L" bytes (the limit), each loaded in a fresh process\n");
   for (const auto& shape : shapes) {
-    HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(h, shape.bytes.data(), static_cast<DWORD>(shape.bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
+    comlib::WriteWholeFile(file, shape.bytes);
     WriteText(STD_OUTPUT_HANDLE, std::wstring(L"== ") + shape.name + L"\n");
     std::wstring command = L"\"" + std::wstring(self) + L"\" --load \"" + file + L"\"";
     STARTUPINFOW startup = {sizeof startup};

@@ -1,6 +1,6 @@
 #pragma once
-// The per-user list of backup folders, kept in
-// <local application data>\Ondrel\RestoreWizard.xml.
+// The per-user list of backup folders, kept in the settings file of
+// settings/WizardSettings.h.
 #include <windows.h>
 
 #include <string>
@@ -34,7 +34,5 @@ class Persistency {
   std::wstring SettingsFile() const;
 
  private:
-  std::wstring Folder(bool create) const;
-
   std::wstring base_;  // empty: the real one
 };
