@@ -16,6 +16,7 @@
 #include "ToolSupport.h"
 #include "MutationCampaign.h"
 #include "catalogue/LoadFailure.h"
+#include "comlib/Unique.h"
 #include "comlib/WholeFile.h"
 #include "catalogue/ReadXML.h"
 
@@ -109,9 +110,8 @@ int Memory() {
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
       continue;
-    ::WaitForSingleObject(process.hProcess, INFINITE);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const comlib::UniqueHandle thread(process.hThread), child(process.hProcess);
+    ::WaitForSingleObject(child.get(), INFINITE);
   }
   ::DeleteFileW(file.c_str());
   return 0;
