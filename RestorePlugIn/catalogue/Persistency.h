@@ -15,7 +15,6 @@ class Persistency {
   Persistency() = default;
   // Another base folder in its place (tests, tools).
   explicit Persistency(std::wstring baseFolder) : base_(std::move(baseFolder)) {}
-  virtual ~Persistency() = default;
 
   // Appends the folders of the file in file order. S_FALSE when the file
   // cannot be loaded (the list is then unchanged; failure says why), else S_OK.
