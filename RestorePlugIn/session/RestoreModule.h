@@ -13,6 +13,7 @@
 #include "session/TypeInfoSlots.h"
 #include "records/OwnedRecords.h"
 #include "records/Records.h"
+#include "session/ServiceNodeRecords.h"
 
 class CRestoreModule final : public comlib::ComObject<CRestoreModule>,
                              public comlib::DispatchImpl<IRestoreModule, kRestoreModuleSlot>,
