@@ -3,6 +3,7 @@
 #include "comlib/ControlText.h"
 #include "comlib/Dialog.h"
 #include "comlib/Result.h"
+#include "comlib/Utf8.h"
 
 namespace zel {
 
@@ -11,24 +12,13 @@ const CLSID CLSID_ZelArgumentEditor = {
     0x962E1E4C, 0xAC44, 0x4E4A, {0xA4, 0xE8, 0x2F, 0x0C, 0x96, 0x3D, 0xE3, 0xA8}};
 
 std::wstring ArgumentText(const unsigned char* bytes, ULONG count) {
-  if (!bytes || count == 0 || count > INT_MAX) return std::wstring();
-  const char* in = reinterpret_cast<const char*>(bytes);
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, in, static_cast<int>(count), nullptr, 0);
-  if (length <= 0) return std::wstring();
-  std::wstring text(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, in, static_cast<int>(count), &text[0], length);
-  return text;
+  if (!bytes) return std::wstring();
+  return comlib::FromUtf8(std::string_view(reinterpret_cast<const char*>(bytes), count));
 }
 
 std::vector<unsigned char> ArgumentBytes(const std::wstring& text) {
-  if (text.empty() || text.size() > INT_MAX) return {};
-  const int n = static_cast<int>(text.size());
-  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), n, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::vector<unsigned char> bytes(static_cast<size_t>(length));
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), n, reinterpret_cast<char*>(bytes.data()), length,
-                        nullptr, nullptr);
-  return bytes;
+  const std::string utf8 = comlib::ToUtf8(text);
+  return std::vector<unsigned char>(utf8.begin(), utf8.end());
 }
 
 const QITAB* CZelArgumentEditor::Interfaces() noexcept {

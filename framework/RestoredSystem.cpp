@@ -1,6 +1,7 @@
 #include "RestoredSystem.h"
 
 #include "comlib/Result.h"
+#include "comlib/Utf8.h"
 
 namespace zel {
 
@@ -15,20 +16,9 @@ namespace {
 RestoredSystem g_last;
 bool g_haveLast = false;
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  if (size > 0)
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                          nullptr, nullptr);
-  return out;
-}
-
 std::string Attribute(const char* name, const std::wstring& value) {
   std::string escaped;
-  for (char c : Utf8(value)) {
+  for (char c : comlib::ToUtf8(value)) {
     switch (c) {
       case '&': escaped += "&amp;"; break;
       case '<': escaped += "&lt;"; break;

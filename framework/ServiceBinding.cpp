@@ -5,6 +5,7 @@
 #include "comlib/Bstr.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
+#include "records/Records.h"
 
 namespace zel {
 
@@ -141,8 +142,12 @@ STDMETHODIMP CZelFileRestoreHelper::GetArgumentEditor(CLSID* editorClsid) noexce
 STDMETHODIMP CZelFileRestoreHelper::GetBackupItems(ULONG* count, BackupItem** items) noexcept {
   if (!count || !items) return E_POINTER;
   *count = 0;
-  *items = static_cast<BackupItem*>(::CoTaskMemAlloc(sizeof(BackupItem)));
-  return *items ? S_OK : E_OUTOFMEMORY;
+  *items = nullptr;
+  return comlib::Guard([&]() -> HRESULT {
+    records::BackupItemArray none(0);  // a block even for no items
+    *items = none.Release();
+    return S_OK;
+  });
 }
 
 STDMETHODIMP CZelFileRestoreHelper::StartRestore(ULONG, BackupItem*, ServiceArguments,

@@ -6,6 +6,8 @@
 #include <cwctype>
 
 #include "comlib/Unique.h"
+#include "comlib/Utf8.h"
+#include "comlib/WholeFile.h"
 
 namespace host {
 
@@ -245,15 +247,8 @@ bool ReadAnswerFile(const std::wstring& path, Answers* answers, std::wstring* er
     if (error) *error = L"cannot open " + path;
     return false;
   }
-  LARGE_INTEGER size = {};
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > (1 << 20)) {
-    if (error) *error = L"cannot read " + path;
-    return false;
-  }
-  std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-  DWORD read = 0;
-  if (!bytes.empty() && (!::ReadFile(file.get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                         read != bytes.size())) {
+  std::string bytes;
+  if (!comlib::ReadWholeFile(file.get(), &bytes, 1 << 20)) {
     if (error) *error = L"cannot read " + path;
     return false;
   }
@@ -262,17 +257,13 @@ bool ReadAnswerFile(const std::wstring& path, Answers* answers, std::wstring* er
       static_cast<unsigned char>(bytes[1]) == 0xFE) {
     text.assign(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
   } else {
-    size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data() + skip,
-                                        static_cast<int>(bytes.size() - skip), nullptr, 0);
-    if (n < 0 || (n == 0 && bytes.size() > skip)) {
+    const size_t skip = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::optional<std::wstring> utf16 = comlib::FromUtf8Strict(std::string_view(bytes).substr(skip));
+    if (!utf16) {
       if (error) *error = path + L" is not UTF-8 text";
       return false;
     }
-    text.resize(static_cast<size_t>(n));
-    if (n > 0)
-      ::MultiByteToWideChar(CP_UTF8, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip),
-                            &text[0], n);
+    text = std::move(*utf16);
   }
   if (!ParseAnswers(text, answers, error)) {
     if (error) *error = path + L", " + *error;
@@ -282,19 +273,7 @@ bool ReadAnswerFile(const std::wstring& path, Answers* answers, std::wstring* er
 }
 
 bool WriteAnswerFile(const std::wstring& path, const Answers& answers) {
-  const std::wstring text = FormatAnswers(answers);
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                      0, nullptr, nullptr);
-  std::string utf8(static_cast<size_t>(n), '\0');
-  if (n > 0)
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], n,
-                          nullptr, nullptr);
-  comlib::UniqueFile file(
-      ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!file) return false;
-  DWORD written = 0;
-  return ::WriteFile(file.get(), utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr) &&
-         written == utf8.size();
+  return comlib::WriteWholeFile(path, comlib::ToUtf8(FormatAnswers(answers)));
 }
 
 }  // namespace host

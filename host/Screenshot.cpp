@@ -4,45 +4,31 @@
 
 #include "comlib/ComPtr.h"
 #include "comlib/Result.h"
+#include "comlib/Unique.h"
 
 namespace host {
-
-namespace {
-
-struct Gdi {
-  HDC screen = nullptr;
-  HDC memory = nullptr;
-  HBITMAP bitmap = nullptr;
-  HGDIOBJ old = nullptr;
-  ~Gdi() {
-    if (old) ::SelectObject(memory, old);
-    if (bitmap) ::DeleteObject(bitmap);
-    if (memory) ::DeleteDC(memory);
-    if (screen) ::ReleaseDC(nullptr, screen);
-  }
-};
-
-}  // namespace
 
 HRESULT SaveWindowPng(HWND window, const std::wstring& path) {
   RECT rect;
   RETURN_LAST_ERROR_IF(!::GetWindowRect(window, &rect));
   const int width = rect.right - rect.left, height = rect.bottom - rect.top;
-  Gdi gdi;
-  gdi.screen = ::GetDC(nullptr);
-  gdi.memory = ::CreateCompatibleDC(gdi.screen);
-  gdi.bitmap = ::CreateCompatibleBitmap(gdi.screen, width, height);
-  if (!gdi.screen || !gdi.memory || !gdi.bitmap) return E_FAIL;
-  gdi.old = ::SelectObject(gdi.memory, gdi.bitmap);
-  RETURN_LAST_ERROR_IF(!::BitBlt(gdi.memory, 0, 0, width, height, gdi.screen, rect.left, rect.top, SRCCOPY));
-  ::SelectObject(gdi.memory, gdi.old);
-  gdi.old = nullptr;
+  const comlib::WindowDc screen(nullptr);
+  if (!screen) return E_FAIL;
+  const comlib::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
+  const comlib::UniqueHbitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+  if (!memory || !bitmap) return E_FAIL;
+  {
+    // WIC must not get a bitmap that is still selected into a DC.
+    const comlib::SelectedObject selected(memory.get(), bitmap.get());
+    RETURN_LAST_ERROR_IF(
+        !::BitBlt(memory.get(), 0, 0, width, height, screen.get(), rect.left, rect.top, SRCCOPY));
+  }
 
   comlib::ComPtr<IWICImagingFactory> factory;
   RETURN_IF_FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_IWICImagingFactory, factory.PutVoid()));
   comlib::ComPtr<IWICBitmap> image;
-  RETURN_IF_FAILED(factory->CreateBitmapFromHBITMAP(gdi.bitmap, nullptr, WICBitmapIgnoreAlpha, image.Put()));
+  RETURN_IF_FAILED(factory->CreateBitmapFromHBITMAP(bitmap.get(), nullptr, WICBitmapIgnoreAlpha, image.Put()));
   comlib::ComPtr<IWICStream> stream;
   RETURN_IF_FAILED(factory->CreateStream(stream.Put()));
   RETURN_IF_FAILED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));

@@ -1,12 +1,12 @@
 #include "SettingsFile.h"
 
 #include <msxml2.h>
-#include <shlobj.h>
 
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
 #include "comlib/MsxmlIds.h"
 #include "comlib/Result.h"
+#include "settings/WizardSettings.h"
 
 namespace host {
 
@@ -35,7 +35,7 @@ VARIANT TextVariant(const Bstr& text) {
 
 HRESULT AppendPath(IXMLDOMDocument* document, IXMLDOMElement* root, const std::wstring& folder) {
   ComPtr<IXMLDOMElement> element;
-  Bstr tag(L"PATH"), name(L"Name"), value(folder);
+  Bstr tag(settings::kPathElement), name(settings::kFolderAttribute), value(folder);
   RETURN_IF_FAILED(document->createElement(tag.get(), element.Put()));
   RETURN_IF_FAILED(element->setAttribute(name.get(), TextVariant(value)));
   ComPtr<IXMLDOMNode> added;
@@ -44,21 +44,7 @@ HRESULT AppendPath(IXMLDOMDocument* document, IXMLDOMElement* root, const std::w
 
 }  // namespace
 
-std::wstring SettingsFile::Folder(bool create) const {
-  std::wstring base = base_;
-  if (base.empty()) {
-    wchar_t path[MAX_PATH] = {};
-    const int folder = CSIDL_LOCAL_APPDATA | (create ? CSIDL_FLAG_CREATE : 0);
-    if (FAILED(::SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
-    base = path;
-  }
-  return base + L"\\Ondrel";
-}
-
-std::wstring SettingsFile::Path() const {
-  const std::wstring folder = Folder(false);
-  return folder.empty() ? folder : folder + L"\\RestoreWizard.xml";
-}
+std::wstring SettingsFile::Path() const { return settings::SettingsFilePath(base_); }
 
 HRESULT SettingsFile::ReadFolders(std::vector<std::wstring>* folders) const {
   RETURN_HR_IF(E_POINTER, !folders);
@@ -80,8 +66,8 @@ HRESULT SettingsFile::ReadFolders(std::vector<std::wstring>* folders) const {
       ComPtr<IXMLDOMElement> element;
       Bstr tag;
       if (SUCCEEDED(child->QueryInterface(kIidElement, element.PutVoid())) &&
-          SUCCEEDED(element->get_tagName(tag.put())) && tag.str() == L"PATH") {
-        Bstr name(L"Name");
+          SUCCEEDED(element->get_tagName(tag.put())) && tag.str() == settings::kPathElement) {
+        Bstr name(settings::kFolderAttribute);
         VARIANT value;
         ::VariantInit(&value);
         // A "PATH" without a folder names nothing to search.
@@ -102,18 +88,18 @@ HRESULT SettingsFile::WriteFolders(const std::vector<std::wstring>& folders) con
   return comlib::Guard([&]() -> HRESULT {
     ComPtr<IXMLDOMDocument> document;
     RETURN_IF_FAILED(NewDocument(&document));
-    Bstr tag(L"RESTOREWIZARD");
+    Bstr tag(settings::kRootElement);
     ComPtr<IXMLDOMElement> root;
     RETURN_IF_FAILED(document->createElement(tag.get(), root.Put()));
     ComPtr<IXMLDOMNode> added;
     RETURN_IF_FAILED(document->appendChild(root.Get(), added.Put()));
     for (const std::wstring& folder : folders)
       RETURN_IF_FAILED(AppendPath(document.Get(), root.Get(), folder));
-    const std::wstring folder = Folder(true);
+    const std::wstring folder = settings::SettingsFolder(base_, true);
     RETURN_HR_IF(E_FAIL, folder.empty());
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
       return HRESULT_FROM_WIN32(::GetLastError());
-    Bstr path(folder + L"\\RestoreWizard.xml");
+    Bstr path(folder + L"\\" + settings::kFileName);
     return document->save(TextVariant(path));
   });
 }

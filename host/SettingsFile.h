@@ -1,10 +1,8 @@
 #pragma once
-// The module's per-user settings file,
-// <local application data>\Ondrel\RestoreWizard.xml: a "RESTOREWIZARD"
-// element with one "PATH" child per backup folder, the folder in its "Name"
-// attribute. The host seeds it for an unattended run and reads it back when
-// saving answers; it reads and writes the document itself so that it needs
-// none of the module's code.
+// The module's per-user settings file (see settings/WizardSettings.h). The
+// host seeds it for an unattended run and reads it back when saving answers;
+// it reads and writes the document itself so that it needs none of the
+// module's code.
 #include <windows.h>
 
 #include <string>
@@ -29,8 +27,6 @@ class SettingsFile {
   HRESULT WriteFolders(const std::vector<std::wstring>& folders) const;
 
  private:
-  std::wstring Folder(bool create) const;
-
   std::wstring base_;  // empty: the real one
 };
 

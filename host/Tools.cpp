@@ -3,8 +3,6 @@
 #include <comcat.h>
 #include <olectl.h>
 
-#include <algorithm>
-
 #include "comlib/Bstr.h"
 #include "comlib/Result.h"
 
@@ -73,8 +71,7 @@ HRESULT FindTools(std::vector<Tool>* tools) {
     Tool tool;
     if (Describe(clsid, &tool)) tools->push_back(std::move(tool));
   }
-  std::stable_sort(tools->begin(), tools->end(),
-                   [](const Tool& a, const Tool& b) { return ToolBefore(a.info, b.info); });
+  SortTools(tools);
   return S_OK;
 }
 

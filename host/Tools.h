@@ -21,6 +21,7 @@ struct Tool {
   comlib::ComPtr<IZelCWControlEx> control;
   comlib::UniqueHicon icon;  // a copy of the tool's icon; may be empty
 };
+inline const ToolInfo& InfoOf(const Tool& tool) { return tool.info; }
 
 // Every class of the category that answers the tool interface, asked for
 // name, description, order, icon and the restore permission; sorted by

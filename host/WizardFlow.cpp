@@ -1,16 +1,10 @@
 #include "WizardFlow.h"
 
-#include <algorithm>
-
 namespace host {
 
 bool ToolBefore(const ToolInfo& a, const ToolInfo& b) {
   if (a.order != b.order) return a.order < b.order;
   return ::CompareStringOrdinal(a.name.c_str(), -1, b.name.c_str(), -1, TRUE) == CSTR_LESS_THAN;
-}
-
-void SortTools(std::vector<ToolInfo>* tools) {
-  std::stable_sort(tools->begin(), tools->end(), ToolBefore);
 }
 
 const ToolInfo* PickTool(const std::vector<ToolInfo>& tools, const std::wstring& name) {

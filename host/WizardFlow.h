@@ -3,6 +3,7 @@
 // and the texts the host shows around the pages.
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,7 +21,13 @@ struct ToolInfo {
 
 // By order, then by name; equal tools keep the order they were found in.
 bool ToolBefore(const ToolInfo& a, const ToolInfo& b);
-void SortTools(std::vector<ToolInfo>* tools);
+inline const ToolInfo& InfoOf(const ToolInfo& tool) { return tool; }
+// Sorts ToolInfo, or any T with an InfoOf(const T&) beside it, by ToolBefore.
+template <class T>
+void SortTools(std::vector<T>* tools) {
+  std::stable_sort(tools->begin(), tools->end(),
+                   [](const T& a, const T& b) { return ToolBefore(InfoOf(a), InfoOf(b)); });
+}
 // The first permitted tool named name (any permitted tool when name is
 // empty); null when there is none.
 const ToolInfo* PickTool(const std::vector<ToolInfo>& tools, const std::wstring& name);

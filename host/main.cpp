@@ -15,10 +15,12 @@
 #include <string>
 
 #include "AnswerFile.h"
-#include "ConsoleText.h"
+#include "comlib/ConsoleText.h"
 #include "Wizard.h"
 
 namespace {
+
+using comlib::WriteText;
 
 void Print(const std::wstring& line) { WriteText(STD_OUTPUT_HANDLE, line + L"\n"); }
 

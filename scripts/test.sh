@@ -45,6 +45,9 @@ for build in win64 win32; do
   cmake --build --preset "$build"
   echo "== $build: build took $((SECONDS - start)) s"
 done
+# The layer rule: no include climbs out of its folder or reaches a library
+# its target does not link.
+python3 scripts/check_includes.py build/win64
 # A server left from an earlier run may sit on a display that is gone.
 for build in win64 win32; do
   WINEPREFIX="$root/build/$build/wineprefix" wine_server -k 2>/dev/null || true

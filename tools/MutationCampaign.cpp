@@ -4,6 +4,8 @@
 
 #include "CatalogueCheck.h"
 #include "catalogue/Persistency.h"
+#include "comlib/WholeFile.h"
+#include "settings/WizardSettings.h"
 
 namespace mutation {
 
@@ -158,26 +160,6 @@ void Mutate(Random& r, std::string* text) {
   }
 }
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes) {
-  HANDLE h = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const BOOL ok = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  ::CloseHandle(h);
-  return ok && written == bytes.size();
-}
-
-std::string ReadBytes(const std::wstring& path) {
-  std::string out;
-  HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  char buffer[65536];
-  DWORD n = 0;
-  while (::ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0) out.append(buffer, n);
-  ::CloseHandle(h);
-  return out;
-}
-
 std::wstring Numbered(const wchar_t* prefix, size_t n) {
   wchar_t name[32];
   swprintf(name, 32, L"%ls%07zu", prefix, n);
@@ -190,13 +172,13 @@ void RunInfoFiles(const Options& o, Random& r, Summary* s) {
   const std::wstring root = o.folder + L"\\info";
   ::CreateDirectoryW(root.c_str(), nullptr);
   // What an external entity would bring in, were one ever resolved.
-  WriteBytes(root + L"\\secret.txt", "TOPSECRET");
-  WriteBytes(o.folder + L"\\secret.txt", "TOPSECRET");
+  comlib::WriteWholeFile(root + L"\\secret.txt", "TOPSECRET");
+  comlib::WriteWholeFile(o.folder + L"\\secret.txt", "TOPSECRET");
   for (size_t i = 0; i < o.infoFiles; ++i) {
     const std::string bytes = MutatedInfoFile(r);
     const std::wstring folder = root + L"\\" + Numbered(L"B", i);
     ::CreateDirectoryW(folder.c_str(), nullptr);
-    if (!WriteBytes(folder + L"\\BackupInfo.xml", bytes)) s->faults.push_back(L"cannot write " + folder);
+    if (!comlib::WriteWholeFile(folder + L"\\BackupInfo.xml", bytes)) s->faults.push_back(L"cannot write " + folder);
   }
   s->infoFiles = o.infoFiles;
 
@@ -232,13 +214,13 @@ void RunInfoFiles(const Options& o, Random& r, Summary* s) {
 void RunSettingsFiles(const Options& o, Random& r, Summary* s) {
   const std::wstring base = o.folder + L"\\settings";
   ::CreateDirectoryW(base.c_str(), nullptr);
-  ::CreateDirectoryW((base + L"\\Ondrel").c_str(), nullptr);
+  ::CreateDirectoryW(settings::SettingsFolder(base, false).c_str(), nullptr);
   const Persistency settings(base);
   const std::wstring file = settings.SettingsFile();
   for (size_t i = 0; i < o.settingsFiles; ++i) {
     const std::wstring which = L"settings file " + std::to_wstring(i) + L": ";
     const std::string bytes = MutatedSettingsFile(r);
-    if (!WriteBytes(file, bytes)) {
+    if (!comlib::WriteWholeFile(file, bytes)) {
       s->faults.push_back(which + L"cannot be written");
       continue;
     }
@@ -252,7 +234,7 @@ void RunSettingsFiles(const Options& o, Random& r, Summary* s) {
       const HRESULT saved = settings.WritePaths(read);
       std::vector<comlib::Bstr> again;
       if (saved == E_INVALIDARG) {
-        if (ReadBytes(file) != bytes) s->faults.push_back(which + L"a refused list changed the file");
+        if (comlib::ReadWholeFile(file) != bytes) s->faults.push_back(which + L"a refused list changed the file");
       } else if (FAILED(saved)) {
         s->faults.push_back(which + L"the list read cannot be saved: " + xml::StatusText(saved));
       } else if (settings.ReadPaths(&again) != S_OK || again != read) {
@@ -272,7 +254,7 @@ void RunSettingsFiles(const Options& o, Random& r, Summary* s) {
     const HRESULT saved = settings.WritePaths({comlib::Bstr(L"C:\\New")}, &kept);
     if (FAILED(saved)) {
       s->faults.push_back(which + L"cannot be replaced: " + xml::StatusText(saved));
-    } else if (kept.empty() || ReadBytes(kept) != bytes) {
+    } else if (kept.empty() || comlib::ReadWholeFile(kept) != bytes) {
       s->faults.push_back(which + L"its bytes were not kept before it was replaced");
     } else {
       ++s->keptCopies;

@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include "ConsoleText.h"
 
 int RunInApartment(const wchar_t* name, int (*run)(int, wchar_t**), int argc, wchar_t** argv) {
   if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 3;

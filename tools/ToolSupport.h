@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "comlib/ConsoleText.h"
 #include "filetree/FileTree.h"
 
 // Runs run in a single-threaded apartment. An exception becomes exit code 3
@@ -12,4 +13,5 @@
 // cannot start.
 int RunInApartment(const wchar_t* name, int (*run)(int, wchar_t**), int argc, wchar_t** argv);
 
+using comlib::WriteText;
 using filetree::RemoveTree;

@@ -27,7 +27,6 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleText.h"
 #include "ToolSupport.h"
 #include "catalogue/BackupNodes.h"
 #include "catalogue/FileFinder.h"

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleText.h"
 #include "ToolSupport.h"
 #include "CatalogueCheck.h"
 #include "catalogue/Persistency.h"

@@ -13,10 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "ConsoleText.h"
 #include "ToolSupport.h"
 #include "MutationCampaign.h"
 #include "catalogue/LoadFailure.h"
+#include "comlib/Unique.h"
+#include "comlib/WholeFile.h"
 #include "catalogue/ReadXML.h"
 
 namespace {
@@ -102,19 +103,15 @@ int Memory() {
   const std::wstring file = std::wstring(temp) + L"mutation_campaign_shape.xml";
   WriteText(STD_OUTPUT_HANDLE, L"Files of " + std::to_wstring(size) + L" bytes (the limit), each loaded in a fresh process\n");
   for (const auto& shape : shapes) {
-    HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(h, shape.bytes.data(), static_cast<DWORD>(shape.bytes.size()), &written, nullptr);
-    ::CloseHandle(h);
+    comlib::WriteWholeFile(file, shape.bytes);
     WriteText(STD_OUTPUT_HANDLE, std::wstring(L"== ") + shape.name + L"\n");
     std::wstring command = L"\"" + std::wstring(self) + L"\" --load \"" + file + L"\"";
     STARTUPINFOW startup = {sizeof startup};
     PROCESS_INFORMATION process = {};
     if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
       continue;
-    ::WaitForSingleObject(process.hProcess, INFINITE);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    const comlib::UniqueHandle thread(process.hThread), child(process.hProcess);
+    ::WaitForSingleObject(child.get(), INFINITE);
   }
   ::DeleteFileW(file.c_str());
   return 0;

@@ -1,14 +1,11 @@
 #include "catalogue/Persistency.h"
 
-#include <shlobj.h>
-
 #include "catalogue/Xml.h"
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
+#include "settings/WizardSettings.h"
 
 namespace {
-
-constexpr wchar_t kFileName[] = L"RestoreWizard.xml";
 
 // Copies the file beside itself under a name not yet taken.
 HRESULT KeepCopy(const std::wstring& file, std::wstring* copy) {
@@ -43,21 +40,7 @@ bool Persistency::CanCarry(const std::wstring& text, size_t* bad) noexcept {
   return true;
 }
 
-std::wstring Persistency::Folder(bool create) const {
-  std::wstring base = base_;
-  if (base.empty()) {
-    wchar_t path[MAX_PATH] = {};
-    const int folder = CSIDL_LOCAL_APPDATA | (create ? CSIDL_FLAG_CREATE : 0);
-    if (FAILED(::SHGetFolderPathW(nullptr, folder, nullptr, SHGFP_TYPE_CURRENT, path))) return std::wstring();
-    base = path;
-  }
-  return base + L"\\Ondrel";
-}
-
-std::wstring Persistency::SettingsFile() const {
-  const std::wstring folder = Folder(false);
-  return folder.empty() ? folder : folder + L"\\" + kFileName;
-}
+std::wstring Persistency::SettingsFile() const { return settings::SettingsFilePath(base_); }
 
 HRESULT Persistency::ReadPaths(std::vector<comlib::Bstr>* paths, xml::LoadFailure* failure) const {
   RETURN_HR_IF(E_POINTER, !paths);
@@ -73,10 +56,10 @@ HRESULT Persistency::ReadPaths(std::vector<comlib::Bstr>* paths, xml::LoadFailur
     const xml::Element root = document.DocumentElement();
     std::vector<comlib::Bstr> read;
     for (xml::Element child = root.FirstChild(); child; child = child.NextSibling()) {
-      if (!child.HasTag(L"PATH")) continue;
+      if (!child.HasTag(settings::kPathElement)) continue;
       comlib::Bstr name;
       // A "PATH" without a folder names nothing to search.
-      if (child.Attribute(L"Name", &name) != xml::AttributeStatus::Present) continue;
+      if (child.Attribute(settings::kFolderAttribute, &name) != xml::AttributeStatus::Present) continue;
       read.push_back(std::move(name));
     }
     paths->insert(paths->end(), read.begin(), read.end());
@@ -92,20 +75,20 @@ HRESULT Persistency::WritePaths(const std::vector<comlib::Bstr>& paths, std::wst
     xml::Document document;
     RETURN_IF_FAILED(document.Create());
     xml::Element root;
-    RETURN_IF_FAILED(document.CreateElement(L"RESTOREWIZARD", &root));
+    RETURN_IF_FAILED(document.CreateElement(settings::kRootElement, &root));
     RETURN_IF_FAILED(document.AppendChild(root));
     for (const comlib::Bstr& path : paths) {
       xml::Element element;
-      RETURN_IF_FAILED(document.CreateElement(L"PATH", &element));
-      RETURN_IF_FAILED(element.SetAttribute(L"Name", path.c_str()));
+      RETURN_IF_FAILED(document.CreateElement(settings::kPathElement, &element));
+      RETURN_IF_FAILED(element.SetAttribute(settings::kFolderAttribute, path.c_str()));
       RETURN_IF_FAILED(root.AppendChild(element));
     }
-    const std::wstring folder = Folder(true);
+    const std::wstring folder = settings::SettingsFolder(base_, true);
     RETURN_HR_IF(E_FAIL, folder.empty());
     WIN32_FIND_DATAW data;
     const comlib::UniqueFind find(::FindFirstFileW(folder.c_str(), &data));
     if (!find) ::CreateDirectoryW(folder.c_str(), nullptr);  // this one level only
-    const std::wstring file = folder + L"\\" + kFileName;
+    const std::wstring file = folder + L"\\" + settings::kFileName;
 
     // Windows refuses to replace a read-only file; the check keeps that
     // where the platform would not (a privileged account under Wine).

@@ -1,6 +1,6 @@
 #pragma once
-// The per-user list of backup folders, kept in
-// <local application data>\Ondrel\RestoreWizard.xml.
+// The per-user list of backup folders, kept in the settings file of
+// settings/WizardSettings.h.
 #include <windows.h>
 
 #include <string>
@@ -15,7 +15,6 @@ class Persistency {
   Persistency() = default;
   // Another base folder in its place (tests, tools).
   explicit Persistency(std::wstring baseFolder) : base_(std::move(baseFolder)) {}
-  virtual ~Persistency() = default;
 
   // Appends the folders of the file in file order. S_FALSE when the file
   // cannot be loaded (the list is then unchanged; failure says why), else S_OK.
@@ -34,7 +33,5 @@ class Persistency {
   std::wstring SettingsFile() const;
 
  private:
-  std::wstring Folder(bool create) const;
-
   std::wstring base_;  // empty: the real one
 };

@@ -12,6 +12,7 @@
 #include "comlib/Unique.h"
 #include "nodes/Summary.h"
 #include "records/Records.h"
+#include "session/ServiceNodeRecords.h"
 #include "resource.h"
 
 namespace {

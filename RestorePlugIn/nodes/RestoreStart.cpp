@@ -13,6 +13,7 @@
 #include "comlib/Result.h"
 #include "comlib/Unique.h"
 #include "records/Records.h"
+#include "session/ServiceNodeRecords.h"
 #include "resource.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include "selection/Commit.h"
 
 #include "records/ItemArrays.h"
+#include "session/ServiceNodeRecords.h"
 
 namespace selection {
 

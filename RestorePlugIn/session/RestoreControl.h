@@ -8,9 +8,10 @@
 #include "ZelFramework.h"
 #include "comlib/ComObject.h"
 #include "comlib/Dispatch.h"
+#include "session/TypeInfoSlots.h"
 
 class CRestoreControl final : public comlib::ComObject<CRestoreControl>,
-                              public comlib::DispatchImpl<IRestoreControl>,
+                              public comlib::DispatchImpl<IRestoreControl, kRestoreControlSlot>,
                               public IZelCWControlEx {
  public:
   COMLIB_DELEGATING_IUNKNOWN

@@ -10,11 +10,13 @@
 #include "comlib/Bstr.h"
 #include "comlib/ComObject.h"
 #include "comlib/Dispatch.h"
+#include "session/TypeInfoSlots.h"
 #include "records/OwnedRecords.h"
 #include "records/Records.h"
+#include "session/ServiceNodeRecords.h"
 
 class CRestoreModule final : public comlib::ComObject<CRestoreModule>,
-                             public comlib::DispatchImpl<IRestoreModule>,
+                             public comlib::DispatchImpl<IRestoreModule, kRestoreModuleSlot>,
                              public IZelCWPropertyPageContainerEx {
  public:
   COMLIB_DELEGATING_IUNKNOWN

@@ -1,5 +1,7 @@
 #include "ClassFactory.h"
 
+#include <shlwapi.h>
+
 #include <new>
 
 #include "Module.h"
@@ -14,14 +16,8 @@ class ClassFactory final : public IClassFactory {
   ~ClassFactory() { Module::Unlock(); }
 
   STDMETHODIMP QueryInterface(REFIID riid, void** ppv) noexcept override {
-    if (!ppv) return E_POINTER;
-    if (::IsEqualIID(riid, IID_IUnknown) || ::IsEqualIID(riid, IID_IClassFactory)) {
-      *ppv = static_cast<IClassFactory*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    static const QITAB table[] = {QITABENT(ClassFactory, IClassFactory), {nullptr, 0}};
+    return ::QISearch(this, table, riid, ppv);
   }
   STDMETHODIMP_(ULONG) AddRef() noexcept override { return ++refs_; }
   STDMETHODIMP_(ULONG) Release() noexcept override {

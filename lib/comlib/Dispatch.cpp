@@ -1,58 +1,69 @@
 #include "Dispatch.h"
 
-#include "Lock.h"
 #include "Module.h"
 
 namespace comlib {
 namespace {
 
-// Objects of several apartments may ask at once; the lock guards the cache only.
-SRWLOCK g_lock = SRWLOCK_INIT;
+// Objects of several apartments may ask at once: each pointer is set once,
+// by whichever thread gets there first; the others drop their copy.
 ITypeLib* g_library = nullptr;
-struct CachedInfo {
-  IID iid;
-  ITypeInfo* info;
-};
-CachedInfo g_infos[8] = {};
-size_t g_count = 0;
+ITypeInfo* g_infos[kTypeInfoSlots] = {};
+
+template <class T>
+T* Published(T** slot) noexcept {
+  return static_cast<T*>(::InterlockedCompareExchangePointer(reinterpret_cast<void**>(slot), nullptr, nullptr));
+}
+
+template <class T>
+T* Publish(T** slot, T* fresh) noexcept {
+  T* before = static_cast<T*>(
+      ::InterlockedCompareExchangePointer(reinterpret_cast<void**>(slot), fresh, nullptr));
+  if (!before) return fresh;
+  fresh->Release();
+  return before;
+}
+
+HRESULT Library(ITypeLib** library) noexcept {
+  *library = Published(&g_library);
+  if (*library) return S_OK;
+  wchar_t path[MAX_PATH];
+  if (!Module::Path(path, MAX_PATH)) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
+  ITypeLib* loaded = nullptr;
+  const HRESULT hr = ::LoadTypeLibEx(path, REGKIND_NONE, &loaded);
+  if (FAILED(hr)) return hr;
+  *library = Publish(&g_library, loaded);
+  return S_OK;
+}
 
 }  // namespace
 
-HRESULT ModuleTypeInfo(REFIID iid, ITypeInfo** info) noexcept {
+HRESULT ModuleTypeInfo(size_t slot, REFIID iid, ITypeInfo** info) noexcept {
   if (!info) return E_POINTER;
   *info = nullptr;
-  const ExclusiveLock hold(&g_lock);
-  HRESULT hr = S_OK;
-  for (size_t i = 0; i < g_count; ++i) {
-    if (::IsEqualIID(g_infos[i].iid, iid)) {
-      *info = g_infos[i].info;
-      (*info)->AddRef();
-      return S_OK;
-    }
+  if (slot >= kTypeInfoSlots) return E_INVALIDARG;
+  ITypeInfo* cached = Published(&g_infos[slot]);
+  if (!cached) {
+    ITypeLib* library = nullptr;
+    HRESULT hr = Library(&library);
+    if (FAILED(hr)) return hr;
+    ITypeInfo* found = nullptr;
+    hr = library->GetTypeInfoOfGuid(iid, &found);
+    if (FAILED(hr)) return hr;
+    cached = Publish(&g_infos[slot], found);
   }
-  if (!g_library) {
-    wchar_t path[MAX_PATH];
-    hr = Module::Path(path, MAX_PATH) ? ::LoadTypeLibEx(path, REGKIND_NONE, &g_library)
-                                      : HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
-  }
-  ITypeInfo* found = nullptr;
-  if (SUCCEEDED(hr)) hr = g_library->GetTypeInfoOfGuid(iid, &found);
-  if (SUCCEEDED(hr)) {
-    if (g_count < ARRAYSIZE(g_infos)) {
-      g_infos[g_count++] = {iid, found};
-      found->AddRef();
-    }
-    *info = found;
-  }
-  return hr;
+  cached->AddRef();
+  *info = cached;
+  return S_OK;
 }
 
 void ReleaseModuleTypeInfo() noexcept {
-  const ExclusiveLock hold(&g_lock);
-  for (size_t i = 0; i < g_count; ++i) g_infos[i].info->Release();
-  g_count = 0;
-  if (g_library) g_library->Release();
-  g_library = nullptr;
+  for (ITypeInfo*& info : g_infos) {
+    ITypeInfo* old = static_cast<ITypeInfo*>(::InterlockedExchangePointer(reinterpret_cast<void**>(&info), nullptr));
+    if (old) old->Release();
+  }
+  ITypeLib* library = static_cast<ITypeLib*>(::InterlockedExchangePointer(reinterpret_cast<void**>(&g_library), nullptr));
+  if (library) library->Release();
 }
 
 }  // namespace comlib

@@ -7,7 +7,7 @@
 namespace comlib {
 namespace {
 
-class RealMachineImpl final : public Machine {
+class PlatformMachine final : public Machine {
  public:
   int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption,
                      UINT type) override {
@@ -72,12 +72,11 @@ class RealMachineImpl final : public Machine {
   }
 };
 
-RealMachineImpl g_real;
+PlatformMachine g_real;
 Machine* g_current = nullptr;
 
 }  // namespace
 
-Machine& RealMachine() noexcept { return g_real; }
 Machine& CurrentMachine() noexcept { return g_current ? *g_current : g_real; }
 void SetMachine(Machine* machine) noexcept { g_current = machine; }
 

@@ -9,13 +9,6 @@ void ClearBackupItem(BackupItem& record) noexcept {
   record = BackupItem{};
 }
 
-void ClearServiceNode(ServiceNodeStructure& node) noexcept {
-  ::SysFreeString(node.name);
-  ::SysFreeString(node.backupPath);
-  BackupItemArray::Attach(node.backupItem, node.count);  // freed right here
-  node = ServiceNodeStructure{};
-}
-
 std::vector<std::wstring> Texts(const TextArray& texts) {
   std::vector<std::wstring> out;
   out.reserve(texts.size());

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
 
@@ -20,6 +21,7 @@ void CountClose(int v) {
 }
 struct MinusOne {
   static int Value() noexcept { return -1; }
+  static bool Valid(int v) noexcept { return v != -1; }
 };
 using Counted = comlib::UniqueAny<int, CountClose, MinusOne>;
 
@@ -82,6 +84,48 @@ TEST(UniqueAnyTest, FileAndFindOwnersTakeFailedOpensAsEmpty) {
 
   const comlib::UniqueFind found(::FindFirstFileW((dir.path() + L"\\*").c_str(), &data));
   EXPECT_TRUE(found);
+}
+
+// Null from CreateEventW or CreateMutexW, INVALID_HANDLE_VALUE from
+// CreateFileW: any kernel handle owner takes both as empty and closes neither.
+TEST(UniqueAnyTest, KernelHandleOwnersTakeBothFailureValuesAsEmpty) {
+  for (HANDLE failed : {HANDLE(nullptr), INVALID_HANDLE_VALUE}) {
+    SCOPED_TRACE(reinterpret_cast<uintptr_t>(failed));
+    comlib::UniqueHandle handle(failed);
+    comlib::UniqueFile file(failed);
+    comlib::UniqueFind find(failed);
+    EXPECT_FALSE(handle);
+    EXPECT_FALSE(file);
+    EXPECT_FALSE(find);
+  }
+  HANDLE raw = nullptr;
+  {
+    const comlib::UniqueHandle event(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    ASSERT_TRUE(event);
+    raw = event.get();
+    EXPECT_TRUE(IsOpen(raw));
+  }
+  EXPECT_FALSE(IsOpen(raw));
+}
+
+TEST(UniqueAnyTest, GdiOwnersDeleteAndSelectionIsUndone) {
+  const comlib::WindowDc screen(nullptr);
+  ASSERT_TRUE(screen);
+  const comlib::UniqueHdc memory(::CreateCompatibleDC(screen.get()));
+  ASSERT_TRUE(memory);
+  HBITMAP raw = nullptr;
+  {
+    const comlib::UniqueHbitmap bitmap(::CreateCompatibleBitmap(screen.get(), 4, 4));
+    ASSERT_TRUE(bitmap);
+    raw = bitmap.get();
+    const HGDIOBJ before = ::GetCurrentObject(memory.get(), OBJ_BITMAP);
+    {
+      const comlib::SelectedObject selected(memory.get(), bitmap.get());
+      EXPECT_EQ(raw, ::GetCurrentObject(memory.get(), OBJ_BITMAP));
+    }
+    EXPECT_EQ(before, ::GetCurrentObject(memory.get(), OBJ_BITMAP));
+  }
+  EXPECT_EQ(0u, ::GetObjectType(raw));  // deleted
 }
 
 HRESULT FailWhen(bool fail, DWORD error) {

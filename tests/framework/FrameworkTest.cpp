@@ -10,6 +10,7 @@
 #include "Components.h"
 #include "RestoreFakes.h"
 #include "TestSupport.h"
+#include "comlib/Unique.h"
 
 namespace {
 
@@ -229,8 +230,8 @@ std::vector<std::wstring> Tree(const std::wstring& folder, const std::wstring& r
   std::vector<std::wstring> paths;
   WIN32_FIND_DATAW data;
   const std::wstring base = relative.empty() ? folder : folder + L"\\" + relative;
-  const HANDLE find = ::FindFirstFileW((base + L"\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return paths;
+  const comlib::UniqueFind find(::FindFirstFileW((base + L"\\*").c_str(), &data));
+  if (!find) return paths;
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..") continue;
@@ -240,8 +241,7 @@ std::vector<std::wstring> Tree(const std::wstring& folder, const std::wstring& r
       const std::vector<std::wstring> below = Tree(folder, child);
       paths.insert(paths.end(), below.begin(), below.end());
     }
-  } while (::FindNextFileW(find, &data));
-  ::FindClose(find);
+  } while (::FindNextFileW(find.get(), &data));
   std::sort(paths.begin(), paths.end());
   return paths;
 }

@@ -11,6 +11,7 @@
 #include "RestorePlugIn.h"
 #include "ZelFramework.h"
 #include "comlib/ComPtr.h"
+#include "comlib/Unique.h"
 #include "resource.h"
 
 namespace {
@@ -96,13 +97,12 @@ TEST_F(ControlTest, IconIsASixteenPixelPictureThatDoesNotPileUpHandles) {
   ASSERT_EQ(S_OK, picture->get_Handle(&handle));
   ICONINFO info = {};
   ASSERT_TRUE(::GetIconInfo(reinterpret_cast<HICON>(static_cast<UINT_PTR>(handle)), &info));
+  const comlib::UniqueHbitmap color(info.hbmColor), maskBitmap(info.hbmMask);
   BITMAP mask = {};
-  ::GetObjectW(info.hbmMask, sizeof mask, &mask);
+  ::GetObjectW(maskBitmap.get(), sizeof mask, &mask);
   EXPECT_EQ(16, mask.bmWidth);
   // Without a colour bitmap the mask holds both halves.
-  EXPECT_EQ(info.hbmColor ? 16 : 32, mask.bmHeight);
-  if (info.hbmColor) ::DeleteObject(info.hbmColor);
-  ::DeleteObject(info.hbmMask);
+  EXPECT_EQ(color ? 16 : 32, mask.bmHeight);
 
   // The picture does not own the icon: each call must not load another one.
   ComPtr<IPicture> again;

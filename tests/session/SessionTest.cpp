@@ -16,6 +16,7 @@
 #include "comlib/Bstr.h"
 #include "comlib/ComPtr.h"
 #include "records/Records.h"
+#include "session/ServiceNodeRecords.h"
 
 namespace {
 

@@ -25,13 +25,11 @@ std::wstring BuildPath(const std::wstring& relative) {
 RegistryLock::RegistryLock()
     : mutex_(::CreateMutexW(nullptr, FALSE, L"Local\\RestorePlugIn.Tests.Registry")) {
   // An abandoned mutex is ours as well: its holder crashed.
-  if (mutex_) ::WaitForSingleObject(mutex_, INFINITE);
+  if (mutex_) ::WaitForSingleObject(mutex_.get(), INFINITE);
 }
 
 RegistryLock::~RegistryLock() {
-  if (!mutex_) return;
-  ::ReleaseMutex(mutex_);
-  ::CloseHandle(mutex_);
+  if (mutex_) ::ReleaseMutex(mutex_.get());
 }
 
 ServerDll::ServerDll(const std::wstring& path) : module_(::LoadLibraryW(path.c_str())) {}

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "comlib/Unique.h"
+
 namespace testing_support {
 
 // A file of the build folder (RESTORE_BUILD_DIR, else the folder above the
@@ -26,7 +28,7 @@ class RegistryLock {
   RegistryLock& operator=(const RegistryLock&) = delete;
 
  private:
-  HANDLE mutex_;
+  comlib::UniqueHandle mutex_;
 };
 
 // An in-process server loaded with LoadLibrary, used through its exports.

@@ -16,11 +16,11 @@ constexpr DWORD kCloseLimitMs = 5000;
 DialogDriver::DialogDriver(std::function<void(HWND)> drive, const wchar_t* caption)
     : drive_(std::move(drive)), caption_(caption) {
   g_driver = this;
-  hook_ = ::SetWindowsHookExW(WH_CBT, &DialogDriver::Hook, nullptr, ::GetCurrentThreadId());
+  hook_.reset(::SetWindowsHookExW(WH_CBT, &DialogDriver::Hook, nullptr, ::GetCurrentThreadId()));
 }
 
 DialogDriver::~DialogDriver() {
-  if (hook_) ::UnhookWindowsHookEx(hook_);
+  hook_.reset();
   StopTimer();
   g_driver = nullptr;
 }

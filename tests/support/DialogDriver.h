@@ -4,6 +4,8 @@
 
 #include <functional>
 
+#include "comlib/Unique.h"
+
 namespace testing_support {
 
 // Runs `drive` once on the next dialog box that becomes active on this
@@ -28,7 +30,7 @@ class DialogDriver {
 
   std::function<void(HWND)> drive_;
   const wchar_t* caption_;
-  HHOOK hook_ = nullptr;
+  comlib::UniqueHhook hook_;
   HWND dialog_ = nullptr;
   UINT_PTR timer_ = 0;
   bool ran_ = false;

@@ -2,6 +2,9 @@
 
 #include <shlobj.h>
 
+#include "comlib/Utf8.h"
+#include "comlib/WholeFile.h"
+
 #include <cstdio>
 #include <utility>
 
@@ -28,15 +31,7 @@ bool PumpUntil(const std::function<bool()>& done, DWORD limitMs) {
   return true;
 }
 
-std::string Narrow(const std::wstring& text) {
-  if (text.empty()) return std::string();
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], size,
-                        nullptr, nullptr);
-  return out;
-}
+std::string Narrow(const std::wstring& text) { return comlib::ToUtf8(text); }
 
 void CheckAndSelect(HWND tree, HTREEITEM item) {
   TVITEMW check = {};
@@ -78,27 +73,11 @@ std::wstring TempDir::WriteFile(const std::wstring& relative, const std::string&
   const size_t slash = relative.rfind(L'\\');
   if (slash != std::wstring::npos) MakeDir(relative.substr(0, slash));
   const std::wstring full = path_ + L"\\" + relative;
-  HANDLE h = ::CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    DWORD written = 0;
-    ::WriteFile(h, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
-    ::CloseHandle(h);
-  }
+  comlib::WriteWholeFile(full, utf8);
   return full;
 }
 
-std::string ReadFileUtf8(const std::wstring& path) {
-  std::string out;
-  HANDLE h = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return out;
-  char buffer[4096];
-  DWORD read = 0;
-  while (::ReadFile(h, buffer, sizeof buffer, &read, nullptr) && read > 0) out.append(buffer, read);
-  ::CloseHandle(h);
-  return out;
-}
+std::string ReadFileUtf8(const std::wstring& path) { return comlib::ReadWholeFile(path); }
 
 bool FileExists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -7,12 +7,7 @@
 
 namespace {
 
-std::string Utf8(const std::wstring& text) {
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n), '\0');
-  if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &out[0], n, nullptr, nullptr);
-  return out;
-}
+using testing_support::Narrow;
 
 TEST(Mutation, SameSeedSameFiles) {
   mutation::Random a(7), b(7), c(8);
@@ -33,7 +28,7 @@ TEST(Mutation, EveryFileIsListedReadOrRefusedWithItsCause) {
   options.folder = dir.path();
   const mutation::Summary summary = mutation::Run(options);
   const std::wstring report = mutation::Report(summary);
-  EXPECT_TRUE(summary.faults.empty()) << Utf8(report);
+  EXPECT_TRUE(summary.faults.empty()) << Narrow(report);
   EXPECT_EQ(options.infoFiles, summary.found);
   // The run covers both ends: files that read and files refused.
   EXPECT_GT(summary.listed, 0u);

@@ -39,7 +39,4 @@ Machine& CurrentMachine() noexcept;
 // Installs a machine (tests); null goes back to the real one.
 void SetMachine(Machine* machine) noexcept;
 
-// The real machine.
-Machine& RealMachine() noexcept;
-
 }  // namespace comlib

@@ -12,11 +12,14 @@ namespace comlib {
 template <class T>
 struct NullInvalid {
   static T Value() noexcept { return T{}; }
+  static bool Valid(T v) noexcept { return v != T{}; }
 };
-// CreateFileW and FindFirstFileW answer INVALID_HANDLE_VALUE, not null; a
-// pointer constant cannot be a template argument, hence a type.
-struct InvalidHandleValue {
-  static HANDLE Value() noexcept { return INVALID_HANDLE_VALUE; }
+// Kernel handles: CreateFileW and FindFirstFileW answer INVALID_HANDLE_VALUE
+// on failure, CreateEventW, CreateMutexW and OpenProcess null; an owner of
+// either kind takes both as "no handle", so any result goes straight in.
+struct NullOrInvalidHandle {
+  static HANDLE Value() noexcept { return nullptr; }
+  static bool Valid(HANDLE h) noexcept { return h != nullptr && h != INVALID_HANDLE_VALUE; }
 };
 
 template <class T, void (*Close)(T), class Invalid = NullInvalid<T>>
@@ -34,10 +37,10 @@ class UniqueAny {
   }
 
   T get() const noexcept { return v_; }
-  explicit operator bool() const noexcept { return v_ != Invalid::Value(); }
+  explicit operator bool() const noexcept { return Invalid::Valid(v_); }
   void reset(T v = Invalid::Value()) noexcept {
     T old = std::exchange(v_, v);
-    if (old != Invalid::Value()) Close(old);
+    if (Invalid::Valid(old)) Close(old);
   }
   T release() noexcept { return std::exchange(v_, Invalid::Value()); }
   // Releases the current value before handing out its address.
@@ -58,22 +61,61 @@ inline void CloseHwnd(HWND w) { ::DestroyWindow(w); }
 inline void CloseHmenu(HMENU m) { ::DestroyMenu(m); }
 inline void CloseFind(HANDLE h) { ::FindClose(h); }
 inline void CloseHicon(HICON i) { ::DestroyIcon(i); }
-inline void CloseHmodule(HMODULE m) { ::FreeLibrary(m); }
+template <class Gdi>
+void DeleteGdiObject(Gdi o) { ::DeleteObject(o); }
+inline void CloseHdc(HDC dc) { ::DeleteDC(dc); }
+inline void CloseHook(HHOOK h) { ::UnhookWindowsHookEx(h); }
 inline void CloseLocal(void* p) { ::LocalFree(p); }
 }  // namespace detail
 
 using UniqueBstr = UniqueAny<BSTR, detail::CloseBstr>;
-using UniqueHandle = UniqueAny<HANDLE, detail::CloseHandle>;
+using UniqueHandle = UniqueAny<HANDLE, detail::CloseHandle, NullOrInvalidHandle>;
 using UniqueHkey = UniqueAny<HKEY, detail::CloseHkey>;
 using UniqueHwnd = UniqueAny<HWND, detail::CloseHwnd>;
 using UniqueHmenu = UniqueAny<HMENU, detail::CloseHmenu>;
 using UniqueHicon = UniqueAny<HICON, detail::CloseHicon>;
-using UniqueHmodule = UniqueAny<HMODULE, detail::CloseHmodule>;
+// GDI objects the caller created; a memory DC from CreateCompatibleDC.
+using UniqueHfont = UniqueAny<HFONT, detail::DeleteGdiObject<HFONT>>;
+using UniqueHbitmap = UniqueAny<HBITMAP, detail::DeleteGdiObject<HBITMAP>>;
+using UniqueHdc = UniqueAny<HDC, detail::CloseHdc>;
+using UniqueHhook = UniqueAny<HHOOK, detail::CloseHook>;
 // Blocks the system allocates for its callers, as FormatMessageW does.
 using UniqueLocal = UniqueAny<void*, detail::CloseLocal>;
 // Results of CreateFileW and FindFirstFileW(Ex)W go straight in.
-using UniqueFile = UniqueAny<HANDLE, detail::CloseHandle, InvalidHandleValue>;
-using UniqueFind = UniqueAny<HANDLE, detail::CloseFind, InvalidHandleValue>;
+using UniqueFile = UniqueAny<HANDLE, detail::CloseHandle, NullOrInvalidHandle>;
+using UniqueFind = UniqueAny<HANDLE, detail::CloseFind, NullOrInvalidHandle>;
+
+// A window's DC from GetDC, given back with ReleaseDC.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const noexcept { return dc_; }
+  explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a DC for a scope; the DC's previous one goes back.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), old_(::SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 // A block from the task allocator, typed.
 template <class T>

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "RestorePlugIn.h"
+#include "ZelAbsInterfaces.h"
+#include "ZelVumInterfaces.h"
 #include "comlib/OutArray.h"
 
 namespace records {
@@ -24,12 +25,8 @@ inline bool SameId(const ObjectId& a, const GUID& b) noexcept {
 
 // Frees the three texts of a record and zeroes it.
 void ClearBackupItem(BackupItem& record) noexcept;
-// Frees the texts and the backupItem array of a handed-out service record;
-// the arguments block is not the record's.
-void ClearServiceNode(ServiceNodeStructure& node) noexcept;
 
 using BackupItemArray = comlib::OutArray<BackupItem, ClearBackupItem>;
-using ServiceNodeArray = comlib::OutArray<ServiceNodeStructure, ClearServiceNode>;
 using TextArray = comlib::BstrOutArray;
 using IdArray = comlib::PlainOutArray<ObjectId>;
 using ValueArray = comlib::PlainOutArray<LONG>;

@@ -1,5 +1,9 @@
 #include "ConsoleText.h"
 
+#include "Utf8.h"
+
+namespace comlib {
+
 void WriteText(DWORD stdHandle, const std::wstring& text) {
   const HANDLE out = ::GetStdHandle(stdHandle);
   if (out == nullptr || out == INVALID_HANDLE_VALUE || text.empty()) return;
@@ -8,10 +12,8 @@ void WriteText(DWORD stdHandle, const std::wstring& text) {
     ::WriteConsoleW(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
     return;
   }
-  const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                          nullptr, nullptr);
-  if (bytes <= 0) return;
-  std::string utf8(static_cast<size_t>(bytes), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], bytes, nullptr, nullptr);
+  const std::string utf8 = ToUtf8(text);
   ::WriteFile(out, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
+
+}  // namespace comlib
