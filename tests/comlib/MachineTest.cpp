@@ -35,9 +35,10 @@ TEST(RealMachine, MessageBoxWithoutOwnerBelongsToTheActiveWindow) {
   testing_support::PumpMessages(50);
   ASSERT_EQ(window.get(), ::GetActiveWindow());
   boxSeen = false;
-  HHOOK hook = ::SetWindowsHookExW(WH_CBT, AnswerBox, nullptr, ::GetCurrentThreadId());
-  const int answer = comlib::RealMachine().ShowMessageBox(nullptr, L"text", L"caption", MB_OK);
-  ::UnhookWindowsHookEx(hook);
+  comlib::SetMachine(nullptr);  // the real one
+  comlib::UniqueHhook hook(::SetWindowsHookExW(WH_CBT, AnswerBox, nullptr, ::GetCurrentThreadId()));
+  const int answer = comlib::CurrentMachine().ShowMessageBox(nullptr, L"text", L"caption", MB_OK);
+  hook.reset();
   EXPECT_EQ(IDOK, answer);
   EXPECT_TRUE(boxSeen);
   EXPECT_EQ(window.get(), boxOwner);
