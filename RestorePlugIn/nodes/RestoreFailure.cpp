@@ -16,7 +16,7 @@ std::wstring WithEndText(std::wstring line, const std::wstring& endText) {
 // The system's text is only for failures: for other values it would name
 // an unrelated error.
 std::wstring Status(HRESULT status) {
-  if (FAILED(status)) return Status(status);
+  if (FAILED(status)) return comlib::StatusText(status);
   wchar_t code[16];
   wsprintfW(code, L"0x%08X", static_cast<unsigned>(status));
   return code;
